@@ -1,0 +1,78 @@
+/* Cradle: the gimbal's serial frame protocol behind a flat C interface.
+ * Every protocol export returns 14 while no port is open. Result codes of the
+ * protocol exports: 0 done, 1 not sent, 2 no reply in time, 3 parameter refused
+ * (0xFD), 4 null pointer, 5/6 firmware request refused (0xFE/0xFF), 7/8/9 control
+ * status 1/0xF0/0xFF, 10 refused (0xFE/0xFF), 11 no reply or record yet,
+ * 12 firmware block refused (0xFD), 14 not started. */
+#ifndef CRADLE_H
+#define CRADLE_H
+
+#if defined(_WIN32)
+#  if defined(CRADLE_BUILDING)
+#    define CRADLE_API __declspec(dllexport)
+#  else
+#    define CRADLE_API __declspec(dllimport)
+#  endif
+#else
+#  define CRADLE_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Serial link and runtime log */
+
+/** Opens and configures the port, starts the library threads; 1 on success, else 0 (see GetSerialLastError). */
+CRADLE_API int CSerialOpenPort(const char* portName, int baudRate, int parity, int dataBits, int stopBits);
+/** As CSerialOpenPort, also appending every received byte to logPath; 0 with last error 6 if the log cannot be opened. */
+CRADLE_API int CSerialOpenPortWithLog(const char* portName, int baudRate, int parity, int dataBits, int stopBits, const char* logPath);
+/** Stops and joins the threads, closes port and log, resets the last error; always 0. */
+CRADLE_API int CSerialClosePort(void);
+/** Last serial error: 0 none, 1 not closed, 2 open failed, 3 settings failed, 4 in use, 6 log failed, 7 port removed. */
+CRADLE_API int GetSerialLastError(void);
+/** Kept for older callers: returns 1 and does nothing. */
+CRADLE_API int CRuntimeLog(void);
+
+/* Version and firmware */
+
+/** Reads the 187-byte version record; 0, 1, 2, 4 or 14. */
+CRADLE_API int UnitVersionInfo(unsigned char* versionRecord);
+/** Asks the unit to accept new firmware; 0, 1, 2, 4, 5 (0xFE), 6 (0xFF) or 14. */
+CRADLE_API int UpdateFirmRequest(const int* unitCode);
+/** Sends an image in 256-byte blocks, writing 0..100 to progress after each accepted block; 0, 1, 2, 4, 10, 12 or 14. */
+CRADLE_API int WriteFirm(const int* unitCode, const unsigned char* image, unsigned int length, unsigned char* progress);
+/** Tells the gimbal to start its application; 1 when the frame was written, else 0. */
+CRADLE_API int SendStartFsApp(void);
+
+/* Parameters and configuration */
+
+/** Writes the parameters of a 52-byte record (count, numbers, values); 0, 1, 2, 3, 4, 10 or 14. */
+CRADLE_API int UploadCradleParameter(const unsigned char* parameterRecord);
+/** Reads the values of the parameters a 52-byte record names; 0, 1, 2, 3, 4, 10 or 14. */
+CRADLE_API int DownloadCradleParameter(unsigned char* parameterRecord);
+/** Writes the 38-byte configuration record to the three units and has them save it; 0, 1, 2, 4, 9 or 14. */
+CRADLE_API int UploadCradleConfig(const unsigned char* configRecord);
+/** Reads the 38-byte configuration record from the three units; 0, 1, 2, 4 or 14. */
+CRADLE_API int DownloadCradleConfig(unsigned char* configRecord);
+
+/* Control and telemetry */
+
+/** Runs a calibration (types 1..5) and waits for it to finish; 0 when done, else 1, 2, 7, 8, 9, 11 or 14. */
+CRADLE_API int CradleCalibration(int calibrationType);
+/** Starts the gimbal; 7 (done), 8 (accepted), 9 (error), 1, 2 or 14. */
+CRADLE_API int CradleStart(void);
+/** Stops the gimbal; 7 (done), 8 (accepted), 9 (error), 1, 2 or 14. */
+CRADLE_API int CradleStop(void);
+/** Asks the camera module for a firmware update; 0 when accepted, else 1, 2, 9 or 14. */
+CRADLE_API int CradleUpdateMechanismFirm(void);
+/** Copies the latest 19-byte telemetry record A; 0, or 11 when none has arrived yet. */
+CRADLE_API int GetLogCradleDataA(unsigned char* record);
+/** Copies the latest 31-byte telemetry record B; 0, or 11 when none has arrived yet. */
+CRADLE_API int GetLogCradleDataB(unsigned char* record);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* CRADLE_H */
