@@ -1,0 +1,60 @@
+#include "CalibrationControl.h"
+
+#include <QtEndian>
+
+namespace {
+
+constexpr int kCalibrationCodeBytes = 2;
+
+} // namespace
+
+CalibrationControl::CalibrationControl(QObject* parent)
+    : QObject(parent)
+    , m_manager(ORVInteractiveCommandManager::instance())
+{
+    connect(m_manager, &ORVInteractiveCommandManager::sg_protocolCommandResult,
+            this, &CalibrationControl::st_serial_event);
+}
+
+void CalibrationControl::startCalibartion(CRADLECALIBRATION calibType)
+{
+    emit sigCalibrationStart(calibType);
+    emit m_manager->sg_cardleCalibration(ORVInteractiveCommandManager::PROTOCOL_CALIBRATION,
+                                         short(calibType));
+}
+
+void CalibrationControl::StartCradle()
+{
+    emit m_manager->sg_cardleStart(ORVInteractiveCommandManager::PROTOCOL_CRADLESTART);
+}
+
+void CalibrationControl::StopCradle()
+{
+    emit m_manager->sg_cardleStop(ORVInteractiveCommandManager::PROTOCOL_CRADLESTOP);
+}
+
+void CalibrationControl::st_serial_event(ORVInteractiveCommandManager::ProtocolCommandEnum command,
+                                         int result, int, QString, QByteArray appendData)
+{
+    switch (command) {
+    case ORVInteractiveCommandManager::PROTOCOL_CALIBRATION: {
+        // The worker echoes the requested code; without it the calibration cannot be named.
+        const CRADLECALIBRATION type = appendData.size() >= kCalibrationCodeBytes
+            ? CRADLECALIBRATION(qFromLittleEndian<qint16>(appendData.constData()))
+            : CRADLE_CALI_UNKNOW;
+        if (result == 0)
+            emit sigCalibrationSuccess(type);
+        else
+            emit sigCalibrationFailed(type);
+        break;
+    }
+    case ORVInteractiveCommandManager::PROTOCOL_CRADLESTART:
+        emit sigCradleStartFinished();
+        break;
+    case ORVInteractiveCommandManager::PROTOCOL_CRADLESTOP:
+        emit sigCradleStopFinished();
+        break;
+    default:
+        break;
+    }
+}
