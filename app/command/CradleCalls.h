@@ -1,0 +1,44 @@
+#ifndef CRADLECALLS_H
+#define CRADLECALLS_H
+
+// The worker reaches the library only through this table, so tests can script the gimbal's answers.
+// It defaults to the library's exports; an empty entry answers kCradleNotStarted.
+struct CradleCalls {
+    int (*CSerialOpenPort)(const char* portName, int baudRate, int parity, int dataBits, int stopBits);
+    int (*CSerialClosePort)();
+    int (*GetSerialLastError)();
+    int (*UnitVersionInfo)(unsigned char* versionRecord);
+    int (*UpdateFirmRequest)(const int* unitCode);
+    int (*WriteFirm)(const int* unitCode, const unsigned char* image, unsigned int length, unsigned char* progress);
+    int (*SendStartFsApp)();
+    int (*UploadCradleParameter)(const unsigned char* parameterRecord);
+    int (*DownloadCradleParameter)(unsigned char* parameterRecord);
+    int (*UploadCradleConfig)(const unsigned char* configRecord);
+    int (*DownloadCradleConfig)(unsigned char* configRecord);
+    int (*CradleCalibration)(int calibrationType);
+    int (*CradleStart)();
+    int (*CradleStop)();
+    int (*CradleUpdateMechanismFirm)();
+    int (*GetLogCradleDataA)(unsigned char* record);
+    int (*GetLogCradleDataB)(unsigned char* record);
+};
+
+// The library's code for "no port open", also the answer of a missing entry.
+constexpr int kCradleNotStarted = 14;
+// GetSerialLastError's code for a port that vanished while open.
+constexpr int kSerialPortRemoved = 7;
+
+// Calls one entry; a missing entry behaves like a library with no port open.
+template <typename Fn, typename... Args>
+int cradleCall(Fn fn, Args... args)
+{
+    return fn ? fn(args...) : kCradleNotStarted;
+}
+
+// The table the worker calls. Replace entries only while no request is in flight: the worker reads
+// the table on its own thread, and a queued request orders the change before the call.
+CradleCalls& cradleCalls();
+// The library's exports, for restoring the table.
+const CradleCalls& cradleExports();
+
+#endif // CRADLECALLS_H

@@ -1,0 +1,100 @@
+#ifndef ORVINTERACTIVECOMMANDMANAGER_H
+#define ORVINTERACTIVECOMMANDMANAGER_H
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <deque>
+#include <memory>
+
+class QThread;
+class QTimer;
+class ORVFirmware;
+class ORVInteractiveCommandThreadWorker;
+
+// The one gateway to the gimbal: controllers emit the request signals, the worker runs every
+// library call on its own thread, and each outcome comes back through sg_protocolCommandResult.
+class ORVInteractiveCommandManager : public QObject
+{
+    Q_OBJECT
+public:
+    enum ProtocolCommandEnum {
+        PROTOCOL_UPDATEFIRM = 0,
+        PROTOCOL_GETVERSION,
+        PROTOCOL_PARAMETERCHANNELUPLOAD,
+        PROTOCOL_PARAMETERCHANNELDOWNLOAD,
+        PROTOCOL_PARAMETERINSTRUMENTUPLOAD,
+        PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD,
+        PROTOCOL_PARAMETERTUNNINGUPLOAD,
+        PROTOCOL_PARAMETERTUNNINGDOWNLOAD,
+        PROTOCOL_SENDREMOTECOMMAND,
+        PROTOCOL_CALIBRATION,
+        PROTOCOL_CRADLESTART,
+        PROTOCOL_CRADLESTOP,
+        PROTOCOL_CRADLEUPDATEFIRM,
+        PROTOCOL_CRADLEDATAA,
+        PROTOCOL_CRADLEDATAB,
+        PROTOCOL_SERIALPORTOPEN,
+        PROTOCOL_SERIALPORTCLOSE,
+        PROTOCOL_SERIALPORTDISCONNECT
+    };
+    Q_ENUM(ProtocolCommandEnum)
+
+    static ORVInteractiveCommandManager* instance();
+    ~ORVInteractiveCommandManager() override;
+
+    // The records are copied before the request is queued, so the caller may change or free its
+    // list and records at once; the copies live until the upgrade's final result has passed.
+    void upgradeFirmware(QList<ORVFirmware*>* firmwareList);
+    void upgradeFirmwareSingle(ORVFirmware* firmware);
+
+signals:
+    void sg_getVersion(ProtocolCommandEnum command);
+    void sg_upgradeFirmware(ProtocolCommandEnum command, QList<ORVFirmware*>* firmwareList);
+    void sg_upgradeFirmwareSingle(ProtocolCommandEnum command, ORVFirmware* firmwareList);
+    void sg_moduleUpgradeProgressChanged(qint8 upgradeModuleName, double progress);
+    void sg_uploadSettings(ProtocolCommandEnum command, QList<int> param_name, QList<int> param_value);
+    void sg_downloadSettings(ProtocolCommandEnum command, QList<int> param_name);
+    void sg_cardleUploadTunningValue(ProtocolCommandEnum command, QList<int> param_value);
+    void sg_cardleDownloadTunninValue(ProtocolCommandEnum command);
+    void sg_cardleCalibration(ProtocolCommandEnum command, short para_value);
+    void sg_cardleStart(ProtocolCommandEnum command);
+    void sg_cardleStop(ProtocolCommandEnum command);
+    void sg_cardleUpdateFirm(ProtocolCommandEnum command);
+    void sg_openSerialPort(ProtocolCommandEnum command, QString portName);
+    void sg_closeSerialPort(ProtocolCommandEnum command);
+    void sg_protocolCommandResult(ProtocolCommandEnum command, int result, int errorCode, QString errorInfo,
+                                  QByteArray appendData);
+
+public slots:
+    void st_moduleStartUpgrade(qint8 upgradeModuleName);
+
+private slots:
+    void _st_firmUpgradeProgress();
+
+public slots:
+    void st_protocolCommandResult(ProtocolCommandEnum command, int result, int errorCode, QString errorInfo,
+                                  QByteArray appendData);
+
+private:
+    ORVInteractiveCommandManager();
+    void startProgressReports();
+    // Called on the GUI thread once the worker has finished with the copy that key names.
+    void releaseUpgradeCopy(const void* key);
+
+    struct UpgradeSnapshot;
+
+    QThread* workerThread = nullptr;
+    QTimer* progressTimer = nullptr;
+    ORVInteractiveCommandThreadWorker* worker = nullptr;
+    qint8 upgradeModule = 0;
+    quint8 upgradeProgress = 0;
+    // Record copies of the upgrades queued or running, oldest first; the worker finishes them in order.
+    std::deque<std::unique_ptr<UpgradeSnapshot>> pendingUpgrades;
+
+    friend class ORVInteractiveCommandThreadWorker;
+};
+
+#endif // ORVINTERACTIVECOMMANDMANAGER_H

@@ -1,0 +1,208 @@
+#include "ORVInteractiveCommandThreadWorker.h"
+
+#include "CradleCalls.h"
+#include "ORVFirmware.h"
+
+#include <QTimer>
+
+#include <array>
+
+namespace {
+
+constexpr int kStatusIntervalMs = 200;
+constexpr int kBaudRate = 115200;
+constexpr int kParityNone = 'n';
+constexpr int kDataBits = 8;
+constexpr int kStopBits = 1;
+
+constexpr int kVersionBufferBytes = 188;
+constexpr int kVersionReportBytes = 187;
+constexpr int kParameterRecordBytes = 52;
+constexpr int kMaxParameters = 17;
+constexpr int kParameterValuesOffset = 18;
+constexpr int kConfigBufferBytes = 40;
+constexpr int kTelemetryABufferBytes = 20;
+constexpr int kTelemetryABytes = 19;
+constexpr int kTelemetryBBufferBytes = 32;
+constexpr int kTelemetryBBytes = 31;
+// The library's "not sent": a request the record cannot hold is refused before any frame is built.
+constexpr int kNotSent = 1;
+
+using Command = ORVInteractiveCommandManager::ProtocolCommandEnum;
+
+QString openFailureText(int lastError)
+{
+    switch (lastError) {
+    case 0: return QStringLiteral("SERIAL_NOERROR");
+    case 1: return QStringLiteral("SERIAL_NOTCLOSED");
+    case 2: return QStringLiteral("SERIAL_OPENFAILED");
+    case 3: return QStringLiteral("SERIAL_DCBFAILED");
+    case 4: return QStringLiteral("SERIAL_USING");
+    case 5: return QStringLiteral("SERIAL_SYSTEMERROR");
+    default: return QStringLiteral("UNKOWN ERROR");
+    }
+}
+
+// Count and names of a parameter record; false when the record cannot hold the request.
+bool fillParameterNames(std::array<unsigned char, kParameterRecordBytes>& record, const QList<int>& names)
+{
+    if (names.size() > kMaxParameters)
+        return false;
+    record[0] = static_cast<unsigned char>(names.size());
+    for (int i = 0; i < names.size(); ++i)
+        record[1 + i] = static_cast<unsigned char>(names[i]);
+    return true;
+}
+
+template <size_t N>
+QByteArray bytes(const std::array<unsigned char, N>& buffer, int count)
+{
+    return QByteArray(reinterpret_cast<const char*>(buffer.data()), count);
+}
+
+} // namespace
+
+ORVInteractiveCommandThreadWorker::ORVInteractiveCommandThreadWorker(ORVInteractiveCommandManager* manager)
+    : QObject(nullptr), manager(manager), upgradeProgress(&manager->upgradeProgress)
+{
+    statusTimer = new QTimer(this);
+    statusTimer->setInterval(kStatusIntervalMs);
+    statusTimer->setSingleShot(false);
+
+    using M = ORVInteractiveCommandManager;
+    using W = ORVInteractiveCommandThreadWorker;
+    connect(statusTimer, &QTimer::timeout, this, &W::_st_updateCradleStatus);
+    connect(manager, &M::sg_getVersion, this, &W::_st_getVersion);
+    connect(manager, &M::sg_upgradeFirmware, this, &W::_st_upgradeFirmware);
+    connect(manager, &M::sg_upgradeFirmwareSingle, this, &W::_st_upgradeFirmwareSingle);
+    connect(this, &W::sg_moduleStartUpgrade, manager, &M::st_moduleStartUpgrade);
+    connect(manager, &M::sg_uploadSettings, this, &W::_st_uploadSettings);
+    connect(manager, &M::sg_downloadSettings, this, &W::_st_downloadSettings);
+    connect(manager, &M::sg_cardleUploadTunningValue, this, &W::_st_cardleUploadTunningValue);
+    connect(manager, &M::sg_cardleDownloadTunninValue, this, &W::_st_cardleDownloadTunninValue);
+    connect(manager, &M::sg_cardleCalibration, this, &W::_st_cardleCalibration);
+    connect(manager, &M::sg_cardleStart, this, &W::_st_cardleStart);
+    connect(manager, &M::sg_cardleStop, this, &W::_st_cardleStop);
+    connect(manager, &M::sg_cardleUpdateFirm, this, &W::_st_cardleUpdateFirm);
+    connect(manager, &M::sg_openSerialPort, this, &W::_st_openSerialPort);
+    connect(manager, &M::sg_closeSerialPort, this, &W::_st_closeSerialPort);
+    connect(this, &W::sg_protocolCommandResult, manager, &M::st_protocolCommandResult);
+}
+
+void ORVInteractiveCommandThreadWorker::emitResult(Command command, int returnValue, QByteArray appendData)
+{
+    emit sg_protocolCommandResult(command, returnValue != 0 ? 1 : 0, returnValue, QString(), appendData);
+}
+
+void ORVInteractiveCommandThreadWorker::_st_getVersion(Command command)
+{
+    std::array<unsigned char, kVersionBufferBytes> buffer{};
+    const int rc = cradleCall(cradleCalls().UnitVersionInfo, buffer.data());
+    emitResult(command, rc, bytes(buffer, kVersionReportBytes));
+}
+
+void ORVInteractiveCommandThreadWorker::_st_uploadSettings(Command command, QList<int> param_name,
+                                                           QList<int> param_value)
+{
+    std::array<unsigned char, kParameterRecordBytes> record{};
+    if (param_value.size() < param_name.size() || !fillParameterNames(record, param_name)) {
+        emitResult(command, kNotSent);
+        return;
+    }
+    for (int i = 0; i < param_name.size(); ++i) {
+        const quint16 value = static_cast<quint16>(param_value[i]);
+        record[kParameterValuesOffset + 2 * i] = static_cast<unsigned char>(value & 0xFF);
+        record[kParameterValuesOffset + 2 * i + 1] = static_cast<unsigned char>(value >> 8);
+    }
+    emitResult(command, cradleCall(cradleCalls().UploadCradleParameter, static_cast<const unsigned char*>(record.data())));
+}
+
+void ORVInteractiveCommandThreadWorker::_st_downloadSettings(Command command, QList<int> param_name)
+{
+    std::array<unsigned char, kParameterRecordBytes> record{};
+    if (!fillParameterNames(record, param_name)) {
+        emitResult(command, kNotSent);
+        return;
+    }
+    const int rc = cradleCall(cradleCalls().DownloadCradleParameter, record.data());
+    emitResult(command, rc, rc == 0 ? bytes(record, kParameterRecordBytes) : QByteArray());
+}
+
+void ORVInteractiveCommandThreadWorker::_st_cardleUploadTunningValue(Command command, QList<int> param_value)
+{
+    std::array<unsigned char, kConfigBufferBytes> buffer{};
+    if (param_value.size() > kConfigBufferBytes) {
+        emitResult(command, kNotSent);
+        return;
+    }
+    for (int i = 0; i < param_value.size(); ++i)
+        buffer[i] = static_cast<unsigned char>(param_value[i]);
+    emitResult(command, cradleCall(cradleCalls().UploadCradleConfig, static_cast<const unsigned char*>(buffer.data())));
+}
+
+void ORVInteractiveCommandThreadWorker::_st_cardleDownloadTunninValue(Command command)
+{
+    std::array<unsigned char, kConfigBufferBytes> buffer{};
+    const int rc = cradleCall(cradleCalls().DownloadCradleConfig, buffer.data());
+    emitResult(command, rc, rc == 0 ? bytes(buffer, kConfigBufferBytes) : QByteArray());
+}
+
+void ORVInteractiveCommandThreadWorker::_st_cardleCalibration(Command command, int para_value)
+{
+    const int rc = cradleCall(cradleCalls().CradleCalibration, para_value);
+    const quint32 value = static_cast<quint32>(para_value);
+    QByteArray appendData;
+    for (int shift = 0; shift < 32; shift += 8)
+        appendData.append(char((value >> shift) & 0xFF));
+    emitResult(command, rc, appendData);
+}
+
+void ORVInteractiveCommandThreadWorker::_st_cardleStart(Command command)
+{
+    emitResult(command, cradleCall(cradleCalls().CradleStart));
+}
+
+void ORVInteractiveCommandThreadWorker::_st_cardleStop(Command command)
+{
+    emitResult(command, cradleCall(cradleCalls().CradleStop));
+}
+
+void ORVInteractiveCommandThreadWorker::_st_cardleUpdateFirm(Command command)
+{
+    emitResult(command, cradleCall(cradleCalls().CradleUpdateMechanismFirm));
+}
+
+void ORVInteractiveCommandThreadWorker::_st_openSerialPort(Command command, QString portName)
+{
+    const std::string name = portName.toStdString();
+    const auto openPort = cradleCalls().CSerialOpenPort;
+    if (openPort && openPort(name.c_str(), kBaudRate, kParityNone, kDataBits, kStopBits) != 0) {
+        statusTimer->start();
+        emit sg_protocolCommandResult(command, 0, 0, QString(), QByteArray());
+        return;
+    }
+    const int lastError = cradleCall(cradleCalls().GetSerialLastError);
+    emit sg_protocolCommandResult(command, 1, lastError, openFailureText(lastError), QByteArray());
+}
+
+void ORVInteractiveCommandThreadWorker::_st_closeSerialPort(Command command)
+{
+    statusTimer->stop();
+    cradleCall(cradleCalls().CSerialClosePort);
+    emit sg_protocolCommandResult(command, 0, 0, QString(), QByteArray());
+}
+
+void ORVInteractiveCommandThreadWorker::_st_updateCradleStatus()
+{
+    std::array<unsigned char, kTelemetryABufferBytes> recordA{};
+    if (cradleCall(cradleCalls().GetLogCradleDataA, recordA.data()) == 0)
+        emitResult(ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAA, 0, bytes(recordA, kTelemetryABytes));
+
+    std::array<unsigned char, kTelemetryBBufferBytes> recordB{};
+    const int rcB = cradleCall(cradleCalls().GetLogCradleDataB, recordB.data());
+    if (rcB == 0)
+        emitResult(ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAB, 0, bytes(recordB, kTelemetryBBytes));
+
+    if (cradleCall(cradleCalls().GetSerialLastError) == kSerialPortRemoved)
+        emitResult(ORVInteractiveCommandManager::PROTOCOL_SERIALPORTDISCONNECT, rcB);
+}

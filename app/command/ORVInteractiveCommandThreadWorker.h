@@ -1,0 +1,67 @@
+#ifndef ORVINTERACTIVECOMMANDTHREADWORKER_H
+#define ORVINTERACTIVECOMMANDTHREADWORKER_H
+
+#include "ORVInteractiveCommandManager.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QTimer;
+class ORVFirmware;
+
+// Lives on the manager's worker thread and is the only caller of the library: one request at a
+// time, in the order they were emitted, plus a telemetry poll every 200 ms while a port is open.
+class ORVInteractiveCommandThreadWorker : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ORVInteractiveCommandThreadWorker(ORVInteractiveCommandManager* manager);
+
+signals:
+    void sg_moduleStartUpgrade(qint8 upgradeModuleName);
+    void sg_moduleUpgradeProgressChanged(qint8 upgradeModuleName, double progress);
+    void sg_protocolCommandResult(ORVInteractiveCommandManager::ProtocolCommandEnum command, int result,
+                                  int errorCode, QString errorInfo, QByteArray appendData);
+    void sg_commandExecutingProgress(quint8 commandID, double progress);
+    void sg_writeData(QByteArray data);
+    void sg_openSerialPortResult(bool openReuslt, int errorCode, QString errorInfo);
+    void sg_cradleStatus(ORVInteractiveCommandManager::ProtocolCommandEnum command, int result, int errorCode,
+                         QString errorInfo, QByteArray appendData);
+
+private slots:
+    void _st_getVersion(ORVInteractiveCommandManager::ProtocolCommandEnum command);
+    void _st_upgradeFirmware(ORVInteractiveCommandManager::ProtocolCommandEnum command,
+                             QList<ORVFirmware*>* firmwareList);
+    void _st_upgradeFirmwareSingle(ORVInteractiveCommandManager::ProtocolCommandEnum command,
+                                   ORVFirmware* firmwareList);
+    void _st_uploadSettings(ORVInteractiveCommandManager::ProtocolCommandEnum command, QList<int> param_name,
+                            QList<int> param_value);
+    void _st_downloadSettings(ORVInteractiveCommandManager::ProtocolCommandEnum command, QList<int> param_name);
+    void _st_cardleUploadTunningValue(ORVInteractiveCommandManager::ProtocolCommandEnum command,
+                                      QList<int> param_value);
+    void _st_cardleDownloadTunninValue(ORVInteractiveCommandManager::ProtocolCommandEnum command);
+    void _st_cardleCalibration(ORVInteractiveCommandManager::ProtocolCommandEnum command, int para_value);
+    void _st_cardleStart(ORVInteractiveCommandManager::ProtocolCommandEnum command);
+    void _st_cardleStop(ORVInteractiveCommandManager::ProtocolCommandEnum command);
+    void _st_cardleUpdateFirm(ORVInteractiveCommandManager::ProtocolCommandEnum command);
+    void _st_openSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum command, QString portName);
+    void _st_closeSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum command);
+    void _st_updateCradleStatus();
+
+private:
+    // What became of one module of an upgrade.
+    enum class ModuleOutcome { Written, NotWritten, CopyFailed };
+    ModuleOutcome writeModule(ORVInteractiveCommandManager::ProtocolCommandEnum command, const ORVFirmware& firmware,
+                              bool announceModule);
+    void emitResult(ORVInteractiveCommandManager::ProtocolCommandEnum command, int returnValue,
+                    QByteArray appendData = QByteArray());
+    void releaseUpgradeCopy(const void* key);
+
+    ORVInteractiveCommandManager* manager;
+    QTimer* statusTimer;
+    quint8* upgradeProgress;
+};
+
+#endif // ORVINTERACTIVECOMMANDTHREADWORKER_H
