@@ -1,2 +1,428 @@
-// Placeholder so the library target links while the device model is being written.
+// The pty server: one thread reads requests (poll() on the line and a wake descriptor) and feeds the
+// device model; one thread owns every write to the line (scheduled replies and the telemetry timer,
+// waiting on a condition variable with a monotonic deadline). stop() wakes and joins both.
 #include "gimbalsim/Simulator.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <thread>
+#include <unistd.h>
+
+#include "device_model.h"
+#include "pty_port.h"
+#include "telemetry.h"
+#include "wire.h"
+
+namespace gimbalsim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr auto kSplitPause = 20ms;          // between the two halves of a split reply
+constexpr auto kRebootTelemetryPause = 1s;  // the application restarting after 0x46
+constexpr int kWriteStallMs = 20;           // a host that stops reading: drop bytes after this
+constexpr size_t kPaceChunkBytes = 16;      // granularity of line-rate pacing
+constexpr size_t kReadChunkBytes = 4096;
+constexpr double kBitsPerByte8N1 = 10.0;
+constexpr const char* kLinkName = "ttyGIMBAL0";
+
+Clock::duration byteTime(int baud, size_t bytes) {
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kBitsPerByte8N1 * double(bytes) / baud));
+}
+
+std::vector<uint8_t> noise(size_t count) {
+    std::vector<uint8_t> bytes(count);
+    for (size_t i = 0; i < count; ++i) {
+        bytes[i] = uint8_t(0x11 + 37 * i);
+        if (bytes[i] == wire::kSync0) bytes[i] = 0x55;  // never a false frame start in front of the reply
+    }
+    return bytes;
+}
+
+}  // namespace
+
+struct Simulator::Impl {
+    struct Job {
+        Clock::time_point due;
+        uint64_t sequence;
+        Outgoing out;
+    };
+
+    explicit Impl(Options o) : options(std::move(o)), model(options) {}
+
+    Options options;
+    std::string linkPath;
+    std::string tempDir;
+
+    mutable std::mutex mutex;
+    std::condition_variable outputCv;
+    mutable std::condition_variable framesCv;
+    DeviceModel model;
+    std::vector<std::vector<uint8_t>> frames;
+    std::vector<Job> jobs;
+    uint64_t nextSequence = 0;
+    int hzA = 0, hzB = 0;
+    Clock::time_point nextA{}, nextB{}, telemetryPausedUntil{};
+    std::optional<std::array<uint8_t, kTelemetryABytes>> fixedA;
+    std::optional<std::array<uint8_t, kTelemetryBBytes>> fixedB;
+    uint8_t sequenceA = 0, sequenceB = 0;
+    const Clock::time_point epoch = Clock::now();
+    bool stopping = false;
+    bool serving = false;
+
+    PtyPort port;
+    int wakeFd = -1;
+    std::thread serveThread, outputThread;
+    Clock::time_point outFreeAt{};
+
+    void serve();
+    void output();
+    void handle(const wire::Request& request);
+    void schedule(Outgoing out, Clock::time_point base);
+    bool waitUntil(Clock::time_point when);  // false when stopping
+    void writeLine(const std::vector<uint8_t>& bytes);
+    void writeAll(const uint8_t* data, size_t length);
+};
+
+void Simulator::Impl::schedule(Outgoing out, Clock::time_point base) {
+    jobs.push_back({base + std::chrono::milliseconds(out.delayMs), nextSequence++, std::move(out)});
+}
+
+void Simulator::Impl::handle(const wire::Request& request) {
+    std::lock_guard lock(mutex);
+    frames.push_back(request.whole);
+    framesCv.notify_all();
+    ModelResult result = model.handle(request);
+    const auto now = Clock::now();
+    for (Outgoing& out : result.replies) schedule(std::move(out), now);
+    if (result.rebooted) telemetryPausedUntil = now + kRebootTelemetryPause;
+    outputCv.notify_all();
+}
+
+void Simulator::Impl::serve() {
+    wire::RequestReader reader;
+    std::deque<std::pair<Clock::time_point, std::vector<uint8_t>>> inbound;
+    Clock::time_point inFreeAt{};
+    bool lineOpen = true;
+    for (;;) {
+        int timeoutMs = -1;
+        if (!inbound.empty()) {
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(inbound.front().first - Clock::now());
+            timeoutMs = int(std::max<int64_t>(0, wait.count()));
+        }
+        pollfd fds[2] = {{wakeFd, POLLIN, 0}, {port.master, short(lineOpen ? POLLIN : 0), 0}};
+        if (poll(fds, 2, timeoutMs) < 0 && errno != EINTR) return;
+        if (fds[0].revents) return;  // the wake descriptor is only ever written to stop
+        if (fds[1].revents & POLLIN) {
+            std::vector<uint8_t> chunk(kReadChunkBytes);
+            const ssize_t n = read(port.master, chunk.data(), chunk.size());
+            if (n > 0) {
+                chunk.resize(size_t(n));
+                // Like a real line, the bytes are only all there once they have had time to cross it.
+                auto due = Clock::now();
+                if (options.lineRateBaud > 0) {
+                    due = std::max(due, inFreeAt) + byteTime(options.lineRateBaud, chunk.size());
+                    inFreeAt = due;
+                }
+                inbound.emplace_back(due, std::move(chunk));
+            }
+        } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            lineOpen = false;  // nothing more will come; wait for the stop request only
+        }
+        while (!inbound.empty() && inbound.front().first <= Clock::now()) {
+            reader.feed(inbound.front().second.data(), inbound.front().second.size());
+            inbound.pop_front();
+            while (auto request = reader.next()) handle(*request);
+        }
+    }
+}
+
+bool Simulator::Impl::waitUntil(Clock::time_point when) {
+    std::unique_lock lock(mutex);
+    outputCv.wait_until(lock, when, [&] { return stopping; });
+    return !stopping;
+}
+
+void Simulator::Impl::writeAll(const uint8_t* data, size_t length) {
+    while (length > 0) {
+        const ssize_t n = write(port.master, data, length);
+        if (n > 0) {
+            data += n;
+            length -= size_t(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) {
+            pollfd fd{port.master, POLLOUT, 0};
+            if (poll(&fd, 1, kWriteStallMs) > 0 && (fd.revents & POLLOUT)) continue;
+        }
+        return;  // nobody is reading the line: the rest is lost, as on a real wire
+    }
+}
+
+void Simulator::Impl::writeLine(const std::vector<uint8_t>& bytes) {
+    if (options.lineRateBaud <= 0) {
+        writeAll(bytes.data(), bytes.size());
+        return;
+    }
+    for (size_t at = 0; at < bytes.size(); at += kPaceChunkBytes) {
+        const size_t n = std::min(kPaceChunkBytes, bytes.size() - at);
+        if (outFreeAt > Clock::now() && !waitUntil(outFreeAt)) return;
+        writeAll(bytes.data() + at, n);
+        outFreeAt = std::max(Clock::now(), outFreeAt) + byteTime(options.lineRateBaud, n);
+    }
+}
+
+void Simulator::Impl::output() {
+    std::unique_lock lock(mutex);
+    while (!stopping) {
+        const auto now = Clock::now();
+        auto next = Clock::time_point::max();
+        auto job = std::min_element(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) {
+            return a.due != b.due ? a.due < b.due : a.sequence < b.sequence;
+        });
+        if (job != jobs.end()) next = job->due;
+        if (hzA > 0) next = std::min(next, nextA);
+        if (hzB > 0) next = std::min(next, nextB);
+        if (next > now) {
+            if (next == Clock::time_point::max())
+                outputCv.wait(lock);
+            else
+                outputCv.wait_until(lock, next);
+            continue;
+        }
+        if (job != jobs.end() && job->due <= now) {
+            Outgoing out = std::move(job->out);
+            jobs.erase(job);
+            lock.unlock();
+            if (out.noiseBytes > 0) writeLine(noise(size_t(out.noiseBytes)));
+            if (out.split) {
+                const size_t half = out.bytes.size() / 2;
+                writeLine({out.bytes.begin(), out.bytes.begin() + std::ptrdiff_t(half)});
+                if (waitUntil(Clock::now() + kSplitPause)) writeLine({out.bytes.begin() + std::ptrdiff_t(half), out.bytes.end()});
+            } else {
+                writeLine(out.bytes);
+            }
+            lock.lock();
+            continue;
+        }
+        const double seconds = std::chrono::duration<double>(now - epoch).count();
+        const bool paused = now < telemetryPausedUntil;
+        std::vector<uint8_t> frame;
+        auto advance = [&](Clock::time_point& deadline, int hz) {
+            const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / hz));
+            deadline += period;
+            if (deadline <= now) deadline = now + period;  // fell behind: skip, never burst
+        };
+        if (hzA > 0 && nextA <= now) {
+            advance(nextA, hzA);
+            if (!paused) {
+                wire::Head head = wire::makeHead(wire::cmd::kTelemetryA);
+                const auto record = fixedA ? *fixedA : telemetry::recordA(seconds, sequenceA++);
+                std::copy(record.begin(), record.end(), head.begin() + 3);
+                wire::sealHead(head);
+                frame.insert(frame.end(), head.begin(), head.end());
+            }
+        }
+        if (hzB > 0 && nextB <= now) {
+            advance(nextB, hzB);
+            if (!paused) {
+                telemetry::ReceiverContext context;
+                context.infraredCamera = model.infraredCamera();
+                context.signalLost = options.lostSignalAfterS >= 0 && seconds >= options.lostSignalAfterS &&
+                                     seconds < options.lostSignalAfterS + options.lostSignalForS;
+                wire::Head head = wire::makeHead(wire::cmd::kTelemetryB);
+                const auto record = fixedB ? *fixedB : telemetry::recordB(seconds, sequenceB++, context);
+                std::copy(record.begin(), record.end(), head.begin() + 3);
+                wire::sealHead(head);
+                frame.insert(frame.end(), head.begin(), head.end());
+            }
+        }
+        if (!frame.empty()) {
+            lock.unlock();
+            writeLine(frame);
+            lock.lock();
+        }
+    }
+}
+
+Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {
+    impl_->hzA = std::max(0, impl_->options.telemetryAHz);
+    impl_->hzB = std::max(0, impl_->options.telemetryBHz);
+    impl_->linkPath = impl_->options.linkPath;
+    if (impl_->linkPath.empty()) {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/gimbalsim-XXXXXX";
+        if (mkdtemp(pattern.data())) {
+            impl_->tempDir = pattern;
+            impl_->linkPath = pattern + "/" + kLinkName;
+        }
+    }
+}
+
+Simulator::~Simulator() {
+    stop();
+    if (!impl_->tempDir.empty()) rmdir(impl_->tempDir.c_str());
+}
+
+bool Simulator::start() {
+    Impl& s = *impl_;
+    if (s.serving) return true;
+    if (s.linkPath.empty()) return false;
+    std::string error;
+    if (!openPty(s.port, error)) return false;
+    if (!placeLink(s.linkPath, s.port.slaveName, error)) {
+        closePty(s.port);
+        return false;
+    }
+    s.wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (s.wakeFd < 0) {
+        removeLink(s.linkPath, s.port.slaveName);
+        closePty(s.port);
+        return false;
+    }
+    {
+        std::lock_guard lock(s.mutex);
+        s.stopping = false;
+        const auto now = Clock::now();
+        s.nextA = s.nextB = now;
+        s.outFreeAt = now;
+    }
+    s.serveThread = std::thread([&s] { s.serve(); });
+    s.outputThread = std::thread([&s] { s.output(); });
+    s.serving = true;
+    return true;
+}
+
+void Simulator::stop() {
+    Impl& s = *impl_;
+    if (!s.serving) return;
+    {
+        std::lock_guard lock(s.mutex);
+        s.stopping = true;
+        s.jobs.clear();  // replies still due die with the line
+    }
+    s.outputCv.notify_all();
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = write(s.wakeFd, &one, sizeof one);
+    s.serveThread.join();
+    s.outputThread.join();
+    close(s.wakeFd);
+    s.wakeFd = -1;
+    removeLink(s.linkPath, s.port.slaveName);
+    closePty(s.port);
+    s.serving = false;
+}
+
+void Simulator::unplug() { stop(); }
+void Simulator::replug() { start(); }
+
+std::string Simulator::portPath() const { return impl_->linkPath; }
+
+void Simulator::setFault(uint8_t command, Fault f) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model.setFault(command, f);
+}
+
+void Simulator::setControlFault(uint8_t subCommand, uint8_t unitBit, Fault f) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model.setControlFault(subCommand, unitBit, f);
+}
+
+void Simulator::clearFaults() {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model.clearFaults();
+}
+
+void Simulator::setTelemetryRate(int hzA, int hzB) {
+    std::lock_guard lock(impl_->mutex);
+    const auto now = Clock::now();
+    if (impl_->hzA <= 0 && hzA > 0) impl_->nextA = now;
+    if (impl_->hzB <= 0 && hzB > 0) impl_->nextB = now;
+    impl_->hzA = std::max(0, hzA);
+    impl_->hzB = std::max(0, hzB);
+    impl_->outputCv.notify_all();
+}
+
+void Simulator::setTelemetryA(std::array<uint8_t, kTelemetryABytes> record) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->fixedA = record;
+}
+
+void Simulator::setTelemetryB(std::array<uint8_t, kTelemetryBBytes> record) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->fixedB = record;
+}
+
+void Simulator::sendRaw(const std::vector<uint8_t>& bytes) {
+    std::lock_guard lock(impl_->mutex);
+    Outgoing out;
+    out.bytes = bytes;
+    impl_->schedule(std::move(out), Clock::now());
+    impl_->outputCv.notify_all();
+}
+
+std::vector<std::vector<uint8_t>> Simulator::receivedFrames() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->frames;
+}
+
+bool Simulator::waitForFrames(size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(impl_->mutex);
+    return impl_->framesCv.wait_for(lock, timeout, [&] { return impl_->frames.size() >= count; });
+}
+
+void Simulator::clearReceived() {
+    std::lock_guard lock(impl_->mutex);
+    impl_->frames.clear();
+}
+
+uint16_t Simulator::parameter(int number) const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.parameter(number);
+}
+
+void Simulator::setParameter(int number, uint16_t value) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model.setParameter(number, value);
+}
+
+std::array<uint8_t, kConfigRecordBytes> Simulator::configRecord() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.configRecord();
+}
+
+std::array<uint8_t, kConfigRecordBytes> Simulator::savedConfigRecord() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.savedConfigRecord();
+}
+
+void Simulator::setConfigRecord(std::array<uint8_t, kConfigRecordBytes> record) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model.setConfigRecord(record);
+}
+
+std::vector<uint8_t> Simulator::firmwareImage(uint32_t unitCode) const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.firmwareImage(unitCode);
+}
+
+int Simulator::startApplicationCount() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.startApplicationCount();
+}
+
+bool Simulator::isRunning() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.isRunning();
+}
+
+}  // namespace gimbalsim

@@ -35,6 +35,8 @@ struct Options {
     double timeScale = 1.0;                  // multiplies calibration durations (tests use e.g. 0.01)
     int lineRateBaud = 0;                    // 0 = unpaced; else bytes paced like an 8N1 line at that rate
     std::string linkPath;                    // symlink to the pty slave; empty = a fresh temp path
+    double lostSignalAfterS = -1.0;          // receiver signal reported lost from this time on (-1: never)
+    double lostSignalForS = 0.0;             // ... for this long
 };
 
 constexpr size_t kTelemetryABytes = 19;
