@@ -1,0 +1,239 @@
+#include "link.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+namespace cradle {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr size_t kPieceBytes = 80;
+constexpr auto kPieceGap = 50ms;
+constexpr auto kWatchdogPeriod = 1000ms;
+constexpr size_t kReadChunkBytes = 1024;
+constexpr size_t kModeTextCapacity = 80;
+
+}  // namespace
+
+Link& Link::instance() {
+    static Link link;
+    return link;
+}
+
+Link::~Link() { shutdown(); }
+
+bool Link::configure(const Settings& settings, bool reportErrors) {
+    std::lock_guard lock(portLock_);
+    if (handle_ != platform::kNoPort) {
+        if (reportErrors) lastError_ = serial_error::kNotClosed;
+        return false;
+    }
+    char mode[kModeTextCapacity];
+    std::snprintf(mode, sizeof mode, "baud=%d parity=%c data=%d stop=%d", settings.baudRate,
+                  settings.parity, settings.dataBits, settings.stopBits);
+    platform::PortHandle handle;
+    switch (platform::openPort(settings.path, mode, handle)) {
+    case platform::OpenStatus::OpenFailed:
+        if (reportErrors) lastError_ = serial_error::kOpenFailed;
+        return false;
+    case platform::OpenStatus::SettingsFailed:
+        portOpen_ = false;
+        if (reportErrors) lastError_ = serial_error::kSettingsFailed;
+        return false;
+    case platform::OpenStatus::Ok:
+        break;
+    }
+    handle_ = handle;
+    ++handleGeneration_;
+    portOpen_ = true;
+    return true;
+}
+
+void Link::closePortLocked() {
+    portOpen_ = false;
+    if (handle_ == platform::kNoPort) return;
+    platform::closePort(handle_);
+    handle_ = platform::kNoPort;
+    ++handleGeneration_;
+}
+
+int Link::open(const char* portName, int baudRate, int parity, int dataBits, int stopBits,
+               bool withLog, const char* logPath) {
+    std::lock_guard api(apiMutex_);
+    if (portOpen_) {
+        lastError_ = serial_error::kInUse;
+        return 0;
+    }
+    // The port was lost and never closed: the old threads go first, so only one set ever runs.
+    if (started_) shutdown();
+    if (withLog && !log_.open(logPath)) {
+        lastError_ = serial_error::kLogFailed;
+        return 0;
+    }
+    if (!portName || std::strlen(portName) >= kPortNameCapacity) {
+        lastError_ = serial_error::kOpenFailed;
+        log_.close();
+        return 0;
+    }
+    Settings settings;
+    settings.path = platform::devicePath(portName);
+    settings.baudRate = baudRate;
+    settings.parity = static_cast<char>(parity & 0xFF);
+    settings.dataBits = static_cast<int16_t>(dataBits);
+    settings.stopBits = static_cast<int16_t>(stopBits);
+    if (!configure(settings, true)) {
+        log_.close();  // the failing step's code stays readable
+        return 0;
+    }
+    settings_ = settings;
+    if (!startThreads()) {
+        shutdown();
+        lastError_ = serial_error::kOpenFailed;
+        return 0;
+    }
+    started_ = true;
+    return 1;
+}
+
+bool Link::startThreads() {
+    if (!readerWaker_.valid()) return false;
+    stopping_ = false;
+    try {
+        reader_ = std::thread(&Link::readerLoop, this);
+        parserThread_ = std::thread(&Link::parserLoop, this);
+        watchdog_ = std::thread(&Link::watchdogLoop, this);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void Link::shutdown() {
+    stopping_ = true;
+    readerWaker_.wake();
+    {
+        std::lock_guard lock(ringMutex_);
+    }
+    bytesArrived_.notify_all();
+    {
+        std::lock_guard lock(watchdogMutex_);
+    }
+    watchdogWake_.notify_all();
+    for (std::thread* thread : {&reader_, &parserThread_, &watchdog_})
+        if (thread->joinable()) thread->join();
+    {
+        std::lock_guard lock(portLock_);
+        closePortLocked();
+    }
+    started_ = false;
+    log_.close();
+}
+
+void Link::close() {
+    std::lock_guard api(apiMutex_);
+    shutdown();
+    lastError_ = serial_error::kNone;
+}
+
+bool Link::sendFrame(std::span<const uint8_t> frame) {
+    if (!portOpen_) return false;
+    std::lock_guard lock(portLock_);
+    if (handle_ == platform::kNoPort || !portOpen_) return false;
+    for (size_t offset = 0; offset < frame.size(); offset += kPieceBytes) {
+        if (offset > 0) std::this_thread::sleep_for(kPieceGap);
+        const size_t piece = std::min(kPieceBytes, frame.size() - offset);
+        if (!platform::writeAll(handle_, frame.data() + offset, piece)) {
+            platform::purgeInput(handle_);
+            return false;
+        }
+    }
+    return true;
+}
+
+void Link::readerLoop() {
+    platform::raiseCurrentThreadPriority();
+    {
+        std::lock_guard lock(ringMutex_);
+        ring_.clear();
+    }
+    uint8_t chunk[kReadChunkBytes];
+    while (!stopping_) {
+        platform::PortHandle port;
+        uint64_t generation;
+        {
+            std::lock_guard lock(portLock_);
+            port = portOpen_ ? handle_ : platform::kNoPort;
+            generation = handleGeneration_;
+        }
+        // A hung-up port reports itself ready for ever; leave it alone until the watchdog replaces it.
+        if (generation == hungUpGeneration_) port = platform::kNoPort;
+        const platform::Waker::Event event = readerWaker_.wait(port);
+        if (stopping_) break;
+        if (event == platform::Waker::Event::Woken) continue;
+        if (event != platform::Waker::Event::PortReadable) {
+            hungUpGeneration_ = generation;
+            continue;
+        }
+        size_t received = 0;
+        {
+            std::lock_guard lock(portLock_);
+            if (generation != handleGeneration_ || handle_ == platform::kNoPort) continue;
+            const platform::ReadStatus status = platform::readQueued(handle_, chunk, sizeof chunk, received);
+            if (status == platform::ReadStatus::HungUp) {
+                platform::purgeInput(handle_);
+                hungUpGeneration_ = generation;
+                continue;
+            }
+        }
+        if (received == 0) continue;
+        {
+            std::lock_guard lock(ringMutex_);
+            for (size_t i = 0; i < received; ++i) ring_.push(chunk[i]);
+            unparsedBytes_ = true;
+        }
+        bytesArrived_.notify_one();
+        log_.append(chunk, received);
+    }
+}
+
+void Link::parserLoop() {
+    platform::raiseCurrentThreadPriority();
+    std::unique_lock lock(ringMutex_);
+    while (!stopping_) {
+        bytesArrived_.wait(lock, [this] { return stopping_ || unparsedBytes_; });
+        unparsedBytes_ = false;
+        parser_.drain();
+    }
+}
+
+void Link::watchdogLoop() {
+    platform::raiseCurrentThreadPriority();
+    while (!stopping_) {
+        watchdogCycle();
+        std::unique_lock lock(watchdogMutex_);
+        watchdogWake_.wait_for(lock, kWatchdogPeriod, [this] { return stopping_.load(); });
+    }
+}
+
+void Link::watchdogCycle() {
+    const bool exists = platform::portExists(settings_.path);
+    {
+        std::lock_guard lock(portLock_);
+        const bool hungUp = portOpen_ && hungUpGeneration_ == handleGeneration_;
+        if (!exists || hungUp) {
+            if (portOpen_) {
+                closePortLocked();
+                lastError_ = serial_error::kPortRemoved;
+                readerWaker_.wake();
+            }
+            return;
+        }
+    }
+    // A failed attempt to reopen keeps the code 7, so the caller still sees the port as removed.
+    if (!portOpen_ && configure(settings_, false)) readerWaker_.wake();
+}
+
+}  // namespace cradle

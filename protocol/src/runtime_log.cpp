@@ -1,0 +1,41 @@
+#include "runtime_log.h"
+
+#include <cstring>
+
+namespace cradle {
+namespace {
+constexpr const char* kAppendMode = "ab+";
+}
+
+bool RuntimeLog::open(const char* path) {
+    close();
+    if (!path || std::strlen(path) >= kLogPathCapacity) return false;
+    file_ = std::fopen(path, kAppendMode);
+    if (!file_) return false;
+    path_ = path;
+    return true;
+}
+
+void RuntimeLog::close() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+}
+
+void RuntimeLog::append(const uint8_t* data, size_t length) {
+    if (!file_ || length == 0) return;
+    std::fseek(file_, 0, SEEK_END);  // "ab+" may have left the position elsewhere
+    const long position = std::ftell(file_);
+    if (position >= 0 && position + static_cast<long>(length) > kLogRotateBytes) {
+        const std::string backup = path_ + kLogBackupSuffix;
+        std::fclose(file_);
+        std::remove(backup.c_str());
+        std::rename(path_.c_str(), backup.c_str());
+        // If the log cannot be reopened, logging stops here rather than touching a closed stream.
+        file_ = std::fopen(path_.c_str(), kAppendMode);
+        if (!file_) return;
+    }
+    std::fwrite(data, 1, length, file_);
+    std::fflush(file_);
+}
+
+}  // namespace cradle

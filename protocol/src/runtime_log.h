@@ -1,0 +1,29 @@
+// Raw dump of received bytes, rotated to "<path>.bak" before it would pass 1 MiB. Best effort.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace cradle {
+
+constexpr size_t kLogPathCapacity = 260;  // paths up to 259 characters
+constexpr long kLogRotateBytes = 1048576;
+constexpr const char* kLogBackupSuffix = ".bak";
+
+class RuntimeLog {
+public:
+    ~RuntimeLog() { close(); }
+    // Opens (creating if needed) for appending; false for a null, overlong or unopenable path.
+    bool open(const char* path);
+    void close();
+    bool isOpen() const { return file_ != nullptr; }
+    void append(const uint8_t* data, size_t length);
+
+private:
+    std::FILE* file_ = nullptr;
+    std::string path_;
+};
+
+}  // namespace cradle
