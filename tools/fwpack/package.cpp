@@ -1,0 +1,83 @@
+#include "package.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace fwpack {
+namespace {
+
+void putBig(std::vector<uint8_t>& out, uint64_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) out.push_back(uint8_t(value >> (8 * i)));
+}
+
+}  // namespace
+
+std::vector<uint8_t> fileHeader(uint64_t compatibilityMask, size_t entryCount) {
+    std::vector<uint8_t> header;
+    putBig(header, kMagic, 4);
+    header.push_back(kMarkerBeforeCount0);
+    header.push_back(kMarkerBeforeCount1);
+    header.push_back(uint8_t(entryCount));
+    header.push_back(kMarkerAfterCount);
+    putBig(header, compatibilityMask, 8);
+    return header;
+}
+
+std::vector<uint8_t> entryHeader(const Entry& entry) {
+    std::vector<uint8_t> header{entry.unit, entry.major, entry.minor};
+    header.resize(12, 0);  // bytes 3..11 carry nothing
+    putBig(header, entry.image.size(), 4);
+    return header;
+}
+
+std::string writePackage(const std::string& path, uint64_t compatibilityMask, const std::vector<Entry>& entries) {
+    if (entries.size() > kMaxEntries)
+        return "a package holds at most " + std::to_string(kMaxEntries) + " entries, not " + std::to_string(entries.size());
+    for (const Entry& e : entries)
+        if (e.image.size() > kMaxImageBytes)
+            return "an image of " + std::to_string(e.image.size()) + " bytes does not fit a package entry (at most 4294967295)";
+
+    const std::string temporary = path + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) return "cannot write " + temporary + ": " + std::strerror(errno);
+        auto put = [&](const std::vector<uint8_t>& bytes) { out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())); };
+        put(fileHeader(compatibilityMask, entries.size()));
+        for (const Entry& e : entries) {
+            put(entryHeader(e));
+            put(e.image);
+        }
+        out.flush();
+        if (!out) {
+            std::remove(temporary.c_str());
+            return "writing " + temporary + " failed";
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        std::remove(temporary.c_str());
+        return "cannot create " + path + ": " + reason;
+    }
+    return {};
+}
+
+std::string readImage(const std::string& path, std::vector<uint8_t>& image) {
+    struct stat st{};
+    if (stat(path.c_str(), &st) != 0) return "cannot read image " + path + ": " + std::strerror(errno);
+    if (!S_ISREG(st.st_mode)) return "image " + path + " is not a regular file";
+    // Checked before reading: a package entry's length field is 32-bit.
+    if (uint64_t(st.st_size) > kMaxImageBytes)
+        return "image " + path + " is " + std::to_string(st.st_size) + " bytes; a package entry holds at most 4294967295";
+    if (st.st_size == 0) return "image " + path + " is empty; the gimbal cannot take an empty image";
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot read image " + path + ": " + std::strerror(errno);
+    image.resize(size_t(st.st_size));
+    in.read(reinterpret_cast<char*>(image.data()), std::streamsize(image.size()));
+    if (in.gcount() != std::streamsize(image.size())) return "image " + path + " changed while it was read";
+    return {};
+}
+
+}  // namespace fwpack
