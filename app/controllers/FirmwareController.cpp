@@ -1,0 +1,260 @@
+#include "FirmwareController.h"
+
+#include "FirmwarePackage.h"
+#include "InstrumentConfig.h"
+#include "UpgradeReport.h"
+
+#include <QFile>
+#include <QUrl>
+
+namespace {
+
+constexpr int kVersionQueryAttempts = 5;
+constexpr int kVersionEntryBytes = 6;
+constexpr int kMaxVersionEntries = 31;
+constexpr int kUpgradeWarning = 2;
+constexpr double kUpgradeComplete = 100.0;
+constexpr qint32 kStatusCompleted = -1;
+constexpr qint32 kStatusFailed = -2;
+const QString kNoPackageVersion = QStringLiteral("--");
+
+} // namespace
+
+FirmwareController::FirmwareController(QObject* parent)
+    : QObject(parent), listModel(new FirmwareListModel(this)), manager(ORVInteractiveCommandManager::instance())
+{
+    connect(manager, &ORVInteractiveCommandManager::sg_protocolCommandResult, this,
+            &FirmwareController::st_serial_event);
+    connect(manager, &ORVInteractiveCommandManager::sg_moduleUpgradeProgressChanged, this,
+            &FirmwareController::st_moduleUpgradeProgressChanged);
+}
+
+FirmwareController::~FirmwareController()
+{
+    listModel->clear();
+}
+
+void FirmwareController::setInstrumentConfig(InstrumentConfig* config)
+{
+    instrumentConfig = config;
+}
+
+ORVFirmware* FirmwareController::findFirmware(quint8 unitId) const
+{
+    for (ORVFirmware* firmware : *listModel->firmwareList()) {
+        if (firmware->getUnitId() == unitId)
+            return firmware;
+    }
+    return nullptr;
+}
+
+void FirmwareController::getVersion()
+{
+    emit manager->sg_getVersion(ORVInteractiveCommandManager::PROTOCOL_GETVERSION);
+}
+
+QString FirmwareController::getAppVersion(FirmwareUnit unitid)
+{
+    const ORVFirmware* firmware = findFirmware(quint8(unitid));
+    return firmware ? firmware->getAppVersion() : kNoPackageVersion;
+}
+
+QString FirmwareController::getFileAppVersion(FirmwareUnit unitid)
+{
+    const ORVFirmware* firmware = findFirmware(quint8(unitid));
+    return firmware ? firmware->getFileAppVersion() : kNoPackageVersion;
+}
+
+uchar FirmwareController::getHardwareVersion(FirmwareUnit unitid)
+{
+    const ORVFirmware* firmware = findFirmware(quint8(unitid));
+    return firmware ? firmware->getHardwareVersion() : 0;
+}
+
+ORVFirmware* FirmwareController::getFirmware(FirmwareUnit unitid)
+{
+    return findFirmware(quint8(unitid));
+}
+
+ORVFirmware* FirmwareController::getFirmware(qint8 unitid)
+{
+    return findFirmware(quint8(unitid));
+}
+
+void FirmwareController::clearFirmInfo()
+{
+    listModel->clear();
+}
+
+void FirmwareController::clearFirmInfoContent()
+{
+    for (ORVFirmware* firmware : *listModel->firmwareList()) {
+        firmware->setFileAppVersion(kNoPackageVersion);
+        firmware->setUpgradeStatus(0);
+        firmware->setWantUpdate(false);
+    }
+}
+
+void FirmwareController::rememberUpgradeStart(const ORVFirmware* firmware)
+{
+    upgradingUnits.insert(firmware->getUnitId(), firmware->getAppVersion());
+}
+
+void FirmwareController::updateFirm(FirmwareUnit unitid)
+{
+    ORVFirmware* firmware = findFirmware(quint8(unitid));
+    if (firmware)
+        rememberUpgradeStart(firmware);
+    manager->upgradeFirmwareSingle(firmware);
+}
+
+void FirmwareController::updateFirm()
+{
+    emit sigFileUpgradeStart();
+    for (const ORVFirmware* firmware : *listModel->firmwareList()) {
+        if (firmware->getWantUpdate())
+            rememberUpgradeStart(firmware);
+    }
+    manager->upgradeFirmware(listModel->firmwareList());
+}
+
+bool FirmwareController::canUpdateFirm()
+{
+    for (const ORVFirmware* firmware : *listModel->firmwareList()) {
+        if (firmware->getWantUpdate())
+            return true;
+    }
+    return false;
+}
+
+void FirmwareController::unpackFileFirmware(QString fileName)
+{
+    clearFirmInfoContent();
+    const QString path = QUrl(fileName, QUrl::TolerantMode).toLocalFile();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+
+    const int cameraModuleCode =
+        instrumentConfig ? instrumentConfig->getInstrumentValue(InstrumentConfig::TYPE_MECHANISM) : 0;
+    const FirmwarePackage package = readFirmwarePackage(file, cameraModuleCode);
+    if (package.verdict == FirmwarePackage::NotAPackage)
+        return;
+    if (package.verdict == FirmwarePackage::Rejected)
+        emit sigWrongFirmFile();
+
+    for (const FirmwarePackageEntry& entry : package.entries) {
+        ORVFirmware* firmware = findFirmware(entry.unitId);
+        // An entry whose image the file does not hold whole is never offered for writing.
+        if (!firmware || !entry.complete)
+            continue;
+        firmware->setPackagePath(path);
+        firmware->setImageHeader(entry.header);
+        firmware->setImageStart(entry.imageStart);
+        firmware->setFileAppVersion(entry.version);
+        firmware->setWantUpdate(true);
+        firmware->setUpgradeStatus(0);
+    }
+    emit sigFileInfoChanged();
+    listModel->refreshView();
+}
+
+void FirmwareController::fillFromVersionReport(const QByteArray& report)
+{
+    listModel->clear();
+    if (report.isEmpty())
+        return;
+    // The report has room for 31 entries; a larger count or a short report has nothing behind it.
+    const int available = (report.size() - 1) / kVersionEntryBytes;
+    const int count = qMin(qMin(int(quint8(report[0])), kMaxVersionEntries), available);
+    for (int k = 0; k < count; ++k) {
+        const char* entry = report.constData() + 1 + k * kVersionEntryBytes;
+        const QString appVersion = QStringLiteral("%1.%2").arg(quint8(entry[2])).arg(quint8(entry[3]));
+        listModel->addFirmwareItem(new ORVFirmware(quint8(entry[0]), quint8(entry[1]), appVersion));
+    }
+}
+
+void FirmwareController::markCompleted(ORVFirmware* firmware)
+{
+    firmware->setWantUpdate(false);
+    firmware->setAppVersion(firmware->getFileAppVersion());
+    firmware->setUpgradeStatus(kStatusCompleted);
+}
+
+// The final result names each module the upgrade tried and whether its image was written, so a
+// unit whose write failed shows "failed" instead of a percentage that looks like progress.
+void FirmwareController::applyUpgradeReport(const QByteArray& report)
+{
+    bool changed = false;
+    for (int i = 0; i + UpgradeReport::kEntryBytes <= report.size(); i += UpgradeReport::kEntryBytes) {
+        const quint8 unitId = quint8(report[i]);
+        ORVFirmware* firmware = findFirmware(unitId);
+        if (!firmware || !upgradingUnits.contains(unitId))
+            continue;
+        if (report[i + 1] == UpgradeReport::kModuleWritten) {
+            if (firmware->getUpgradeStatus() != kStatusCompleted)
+                markCompleted(firmware);
+        } else {
+            // A last progress report of 100 % may have marked it done before the write failed.
+            firmware->setAppVersion(upgradingUnits.value(unitId));
+            firmware->setWantUpdate(true);
+            firmware->setUpgradeStatus(kStatusFailed);
+        }
+        changed = true;
+    }
+    upgradingUnits.clear();
+    if (changed)
+        listModel->refreshView();
+}
+
+void FirmwareController::st_serial_event(ORVInteractiveCommandManager::ProtocolCommandEnum command, int result, int,
+                                         QString, QByteArray appendData)
+{
+    switch (command) {
+    case ORVInteractiveCommandManager::PROTOCOL_UPDATEFIRM:
+        if (result != kUpgradeWarning)
+            applyUpgradeReport(appendData);
+        emit sigFileUpgradeFinished();
+        break;
+    case ORVInteractiveCommandManager::PROTOCOL_GETVERSION:
+        if (result == 0) {
+            fillFromVersionReport(appendData);
+            emit sigGetVersionSuccessed();
+        } else if (portOpen) {
+            ++versionRetryCount;
+            if (versionRetryCount < kVersionQueryAttempts)
+                getVersion();
+            else
+                emit sigGetVersionFailed();
+        }
+        break;
+    case ORVInteractiveCommandManager::PROTOCOL_SERIALPORTOPEN:
+        portOpen = true;
+        if (result == 0) {
+            versionRetryCount = 0;
+            getVersion();
+        }
+        break;
+    case ORVInteractiveCommandManager::PROTOCOL_SERIALPORTCLOSE:
+        portOpen = false;
+        listModel->clear();
+        versionRetryCount = 0;
+        emit sigFirmclosed();
+        break;
+    default:
+        break;
+    }
+}
+
+void FirmwareController::st_moduleUpgradeProgressChanged(qint8 upgradeModuleName, double progress)
+{
+    ORVFirmware* firmware = findFirmware(quint8(upgradeModuleName));
+    if (!firmware)
+        return;
+    firmware->setUpgradeStatus(qint32(progress));
+    listModel->refreshView();
+    if (progress == kUpgradeComplete) {
+        markCompleted(firmware);
+        listModel->refreshView();
+    }
+}

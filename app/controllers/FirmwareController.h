@@ -1,0 +1,81 @@
+#ifndef FIRMWARECONTROLLER_H
+#define FIRMWARECONTROLLER_H
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include "FirmwareListModel.h"
+#include "ORVFirmware.h"
+#include "ORVInteractiveCommandManager.h"
+
+class InstrumentConfig;
+
+// The gimbal's firmware units: asks for their versions once a port is open, loads firmware
+// packages, starts upgrades and follows their progress.
+class FirmwareController : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(FirmwareListModel* firmwareListModel READ firmwareListModel NOTIFY sigFirmwareListModelChanged)
+public:
+    enum FirmwareUnit {
+        UNIT_UNKNOW = 0,
+        UNIT_IFB = 1,
+        UNIT_MX = 2,
+        UNIT_MY = 4,
+        UNIT_MZ = 8
+    };
+    Q_ENUM(FirmwareUnit)
+
+    explicit FirmwareController(QObject* parent = nullptr);
+    ~FirmwareController() override;
+
+    // Source of the camera module code for the package check; not owned.
+    void setInstrumentConfig(InstrumentConfig* instrumentConfig);
+    FirmwareListModel* firmwareListModel() const { return listModel; }
+
+signals:
+    void sigFileInfoChanged();
+    void sigWrongFirmFile();
+    void sigFirmclosed();
+    void sigFileUpgradeStart();
+    void sigFileUpgradeFinished();
+    void sigFileUpgradeChanged(FirmwareUnit unitid, int progress);
+    void sigGetVersionFailed();
+    void sigGetVersionSuccessed();
+    void sigFirmwareListModelChanged();
+
+public slots:
+    void getVersion();
+    QString getAppVersion(FirmwareUnit unitid);
+    QString getFileAppVersion(FirmwareUnit unitid);
+    uchar getHardwareVersion(FirmwareUnit unitid);
+    ORVFirmware* getFirmware(FirmwareUnit unitid);
+    ORVFirmware* getFirmware(qint8 unitid);
+    void clearFirmInfo();
+    void clearFirmInfoContent();
+    void updateFirm(FirmwareUnit unitid);
+    void updateFirm();
+    void unpackFileFirmware(QString fileName);
+    bool canUpdateFirm();
+    void st_serial_event(ORVInteractiveCommandManager::ProtocolCommandEnum command, int result, int errorCode,
+                         QString errorInfo, QByteArray appendData);
+    void st_moduleUpgradeProgressChanged(qint8 upgradeModuleName, double progress);
+
+private:
+    ORVFirmware* findFirmware(quint8 unitId) const;
+    void fillFromVersionReport(const QByteArray& report);
+    void applyUpgradeReport(const QByteArray& report);
+    static void markCompleted(ORVFirmware* firmware);
+    void rememberUpgradeStart(const ORVFirmware* firmware);
+
+    FirmwareListModel* listModel;
+    ORVInteractiveCommandManager* manager;
+    bool portOpen = false;
+    qint32 versionRetryCount = 0;
+    InstrumentConfig* instrumentConfig = nullptr;
+    // Units handed to the running upgrade, with the version they ran before it.
+    QHash<quint8, QString> upgradingUnits;
+};
+
+#endif // FIRMWARECONTROLLER_H
