@@ -1,5 +1,6 @@
 #include "cli_options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
@@ -153,6 +154,10 @@ ParseResult parse(const std::vector<std::string>& args) {
             continue;
         }
         if (option.rfind("--", 0) != 0) return fail("unexpected argument '" + option + "'");
+        static const std::string kValueOptions[] = {"--link", "--unit", "--camera", "--param", "--telemetry-a", "--telemetry-b",
+                                                    "--lost-signal", "--line-rate", "--time-scale", "--fault", "--control-fault"};
+        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), option) == std::end(kValueOptions))
+            return fail("unknown option " + option);
         if (i + 1 >= args.size()) return fail("option " + option + " needs a value");
         const std::string& value = args[++i];
         auto bad = [&] { return fail("bad value '" + value + "' for " + option); };
