@@ -1,5 +1,6 @@
 // Version query and firmware transfer: UnitVersionInfo, UpdateFirmRequest, WriteFirm, SendStartFsApp.
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 #include "Cradle.h"
@@ -82,7 +83,10 @@ extern "C" int WriteFirm(const int* unitCode, const unsigned char* image, unsign
         } while (*reply == status::kNothingYet);
         if (*reply == status::kRefusedFD) return result::kBlockRefusedFD;
         if (*reply == status::kRefusedFE || *reply == status::kRefusedFF) return result::kRefused;
-        if (progress) *progress = static_cast<unsigned char>(accumulated / blockCount);
+        // Another thread (a progress display) may read the byte while the transfer runs.
+        if (progress)
+            std::atomic_ref<unsigned char>(*progress).store(static_cast<unsigned char>(accumulated / blockCount),
+                                                            std::memory_order_release);
         accumulated += kPercent;
     }
     return result::kDone;
