@@ -68,7 +68,8 @@ TEST(Wire, ReaderSkipsJunkAndBadFramesAndWaitsForExtensions) {
     const auto block = firmwareBlock(2, pattern(300), 1);
     std::vector<uint8_t> bytes;
     for (uint8_t junk : {0x00, 0x11, 0xEB}) bytes.push_back(junk);
-    for (const std::vector<uint8_t>* part : {&bad, &block}) std::copy(part->begin(), part->end(), std::back_inserter(bytes));
+    std::copy(bad.begin(), bad.end(), std::back_inserter(bytes));
+    std::copy(block.begin(), block.end(), std::back_inserter(bytes));
     // Byte by byte: nothing is handed out until the whole long frame is in.
     for (size_t i = 0; i + 1 < bytes.size(); ++i) {
         reader.feed(&bytes[i], 1);
