@@ -1,0 +1,79 @@
+import QtQuick 2.2
+import QtQuick.Controls 1.5
+import QtQuick.Controls.Styles 1.4
+import "." as OrvControl
+
+ComboBox {
+    id: comboBox
+    style: ComboBoxStyle {
+        id: comboStyle
+        property real dp: OrvControl.ORVStyle.dp
+        font.family: OrvControl.ORVStyle.fontfamily
+        font.pixelSize: OrvControl.ORVStyle.fontsize
+        textColor: control.enabled ? OrvControl.ORVStyle.txtColor : OrvControl.ORVStyle.disColor
+        padding { top: 4; left: 6; right: 6; bottom: 4 }
+
+        background: Rectangle {
+            implicitWidth: 70 * dp
+            implicitHeight: 25 * dp
+            radius: OrvControl.ORVStyle.radius
+            color: OrvControl.ORVStyle.bgColor
+            border.width: OrvControl.ORVStyle.showBorder ? OrvControl.ORVStyle.borderWidth : 0
+            border.color: control.enabled ? OrvControl.ORVStyle.borderColor : OrvControl.ORVStyle.disColor
+            Image {
+                anchors.verticalCenter: parent.verticalCenter
+                anchors.right: parent.right
+                anchors.rightMargin: dropDownButtonWidth / 2
+                source: "image/arrow-down.png"
+                opacity: control.enabled ? 0.6 : 0.3
+            }
+        }
+
+        label: Item {
+            implicitWidth: comboText.implicitWidth + 20
+            baselineOffset: comboText.y + comboText.baselineOffset
+            Text {
+                id: comboText
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.leftMargin: 4 * dp
+                anchors.rightMargin: 10 * dp
+                anchors.verticalCenter: parent.verticalCenter
+                text: control.currentText
+                font: comboStyle.font
+                color: comboStyle.textColor
+                elide: Text.ElideRight
+            }
+        }
+
+        property Component __dropDownStyle: MenuStyle {
+            font: comboStyle.font
+            __maxPopupHeight: 100 * comboStyle.dp
+            __menuItemType: "comboboxitem"
+            __labelColor: OrvControl.ORVStyle.disColor
+            __selectedLabelColor: OrvControl.ORVStyle.txtColor
+            __selectedBackgroundColor: "black"
+            __backgroundColor: OrvControl.ORVStyle.bgColor
+            __borderColor: OrvControl.ORVStyle.borderColor
+            __scrollerStyle: OrvControl.ORVScrollViewStyle { }
+            frame: Rectangle {
+                color: OrvControl.ORVStyle.bgColor
+                border.color: OrvControl.ORVStyle.borderColor
+            }
+            itemDelegate.background: Rectangle {
+                color: "black"
+                Rectangle {
+                    anchors.fill: parent
+                    anchors.margins: 10 * comboStyle.dp
+                    color: OrvControl.ORVStyle.bgColor
+                }
+            }
+            itemDelegate.label: Text {
+                text: styleData.text
+                font: comboStyle.font
+                color: styleData.selected ? OrvControl.ORVStyle.txtColor : OrvControl.ORVStyle.disColor
+                verticalAlignment: Text.AlignVCenter
+            }
+        }
+    }
+}

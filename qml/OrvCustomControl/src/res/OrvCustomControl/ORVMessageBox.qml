@@ -1,0 +1,100 @@
+import QtQuick 2.0
+import QtQuick.Window 2.2
+import "." as OrvControl
+
+Window {
+    id: messageBox
+    property string information: ""
+    property int messageBoxType: 0
+    property Window fatherFrame: null
+    readonly property alias titleText: titleLabel.text
+    readonly property alias titleColor: titleLabel.color
+    readonly property alias shownText: contentLabel.text
+
+    width: 320 * OrvControl.ORVStyle.dp
+    height: 160 * OrvControl.ORVStyle.dp
+    flags: Qt.FramelessWindowHint | Qt.WindowModal
+    modality: Qt.WindowModal
+    color: Qt.rgba(41 / 255, 41 / 255, 43 / 255, 1)
+    visible: false
+
+    function doModal() {
+        if (fatherFrame) {
+            x = fatherFrame.x + (fatherFrame.width - width) / 2
+            y = fatherFrame.y + (fatherFrame.height - height) / 2
+        }
+        show()
+    }
+
+    onInformationChanged: contentLabel.text = information
+    onMessageBoxTypeChanged: {
+        switch (messageBoxType) {
+        case 0:
+            titleLabel.text = "通知"
+            titleLabel.color = OrvControl.ORVStyle.disColor
+            break
+        case 1:
+            titleLabel.text = "警告"
+            titleLabel.color = "yellow"
+            break
+        case 2:
+            titleLabel.text = "错误"
+            titleLabel.color = "red"
+            break
+        default:
+            break
+        }
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        color: messageBox.color
+        border.width: 2 * OrvControl.ORVStyle.dp
+        border.color: OrvControl.ORVStyle.borderColor
+
+        OrvControl.ORVTitleBar {
+            id: titleBar
+            anchors.top: parent.top
+            anchors.left: parent.left
+            anchors.right: parent.right
+            radius: OrvControl.ORVStyle.radius
+            window: messageBox
+
+            OrvControl.ORVLabel {
+                id: titleLabel
+                anchors.left: parent.left
+                anchors.leftMargin: 10 * OrvControl.ORVStyle.dp
+                anchors.verticalCenter: parent.verticalCenter
+                horizontalAlignment: Text.AlignLeft
+                fontsize: 18
+                text: "通知"
+                color: OrvControl.ORVStyle.disColor
+            }
+
+            Image {
+                anchors.right: parent.right
+                anchors.rightMargin: 10 * OrvControl.ORVStyle.dp
+                y: 3 * OrvControl.ORVStyle.dp
+                width: 24 * OrvControl.ORVStyle.dp
+                height: 24 * OrvControl.ORVStyle.dp
+                source: "image/ImgQuit.png"
+                MouseArea {
+                    anchors.fill: parent
+                    onClicked: messageBox.hide()
+                }
+            }
+        }
+
+        OrvControl.ORVLabel {
+            id: contentLabel
+            anchors.top: titleBar.bottom
+            anchors.topMargin: 10 * OrvControl.ORVStyle.dp
+            x: 10 * OrvControl.ORVStyle.dp
+            width: messageBox.width - 20 * OrvControl.ORVStyle.dp
+            horizontalAlignment: Text.AlignLeft
+            verticalAlignment: Text.AlignTop
+            fontsize: 20
+            wrapMode: Text.WordWrap
+        }
+    }
+}

@@ -1,0 +1,66 @@
+import QtQuick 2.0
+import QtQuick.Controls 1.5
+import ORVGimbalTool 1.0
+import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
+
+OrvControl.ORVTabView {
+    id: pidView
+
+    // DefKeTheta and DefKrPsi sit on both the Y and the Z tab and must read the same.
+    property int sharedKeTheta: 0
+    property int sharedKrPsi: 0
+    readonly property var axisTabs: [xTab.item, yTab.item, zTab.item]
+
+    function shareGain(index, value) {
+        if (index === PidTunning.DefKeTheta)
+            sharedKeTheta = value
+        else if (index === PidTunning.DefKrPsi)
+            sharedKrPsi = value
+    }
+
+    function refreshSharedGains() {
+        yTab.item.f_DefValueChange()
+        zTab.item.f_DefValueChange()
+    }
+
+    onSharedKeThetaChanged: refreshSharedGains()
+    onSharedKrPsiChanged: refreshSharedGains()
+
+    function f_LoadConfig() {
+        for (var i = 0; i < axisTabs.length; ++i)
+            axisTabs[i].f_LoadTunningValue()
+    }
+
+    function f_UploadConfig() {
+        for (var i = 0; i < axisTabs.length; ++i)
+            axisTabs[i].f_UploadConfig()
+        runtimePidTunning.uploadConfig()
+    }
+
+    Tab {
+        id: xTab
+        title: resLanguages.qsTr_STR_ID_99
+        active: true
+        ControlPIDX { }
+    }
+    Tab {
+        id: yTab
+        title: resLanguages.qsTr_STR_ID_100
+        active: true
+        ControlPIDY {
+            sharedKeTheta: pidView.sharedKeTheta
+            sharedKrPsi: pidView.sharedKrPsi
+            onSharedGainMoved: pidView.shareGain(index, value)
+        }
+    }
+    Tab {
+        id: zTab
+        title: resLanguages.qsTr_STR_ID_101
+        active: true
+        ControlPIDZ {
+            sharedKeTheta: pidView.sharedKeTheta
+            sharedKrPsi: pidView.sharedKrPsi
+            onSharedGainMoved: pidView.shareGain(index, value)
+        }
+    }
+}

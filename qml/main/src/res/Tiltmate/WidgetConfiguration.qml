@@ -1,0 +1,364 @@
+import QtQuick 2.0
+import QtQuick.Controls 1.5
+import QtQuick.Layouts 1.3
+import ORVGimbalTool 1.0
+import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
+
+Item {
+    id: configurationPage
+    width: 790 * OrvControl.ORVStyle.dp
+    height: 540 * OrvControl.ORVStyle.dp
+
+    readonly property var channelFunctions: [JoyStickDevice.CHANNEL_MODE, JoyStickDevice.CHANNEL_PITCH,
+        JoyStickDevice.CHANNEL_YAW, JoyStickDevice.CHANNEL_SHOT, JoyStickDevice.CHANNEL_RECORD,
+        JoyStickDevice.CHANNEL_ZOOM, JoyStickDevice.CHANNEL_DISPLAY, JoyStickDevice.CHANNEL_BAFFLE]
+    readonly property var functionNames: [resLanguages.qsTr_STR_ID_21, resLanguages.qsTr_STR_ID_22,
+        resLanguages.qsTr_STR_ID_23, resLanguages.qsTr_STR_ID_24, resLanguages.qsTr_STR_ID_25,
+        resLanguages.qsTr_STR_ID_26, resLanguages.qsTr_STR_ID_37, resLanguages.qsTr_STR_ID_38]
+    readonly property var outputNames: [resLanguages.qsTr_STR_ID_119, resLanguages.qsTr_STR_ID_120,
+        resLanguages.qsTr_STR_ID_121, resLanguages.qsTr_STR_ID_122]
+    readonly property int modeRow: 0
+    readonly property int displayRow: 6
+    readonly property int baffleRow: 7
+
+    property alias mountingCombo: mountingCombo
+    property alias controlInputCombo: controlInputCombo
+    property alias paletteCombo: paletteCombo
+    property alias modeCombo: modeCombo
+    property alias channelGroup: channelGroup
+    property alias confirmButton: confirmButton
+    property alias defaultsButton: defaultsButton
+    property alias firmwareButton: firmwareButton
+    property alias mountingPicture: mountingPicture
+
+    function channelRow(row) {
+        return channelRows.itemAt(row)
+    }
+
+    function isBusWithoutChannels(text) {
+        return text === "TTL" || text === "CAN"
+    }
+
+    function f_LoadChannelConfig() {
+        for (var row = 0; row < channelFunctions.length; ++row) {
+            var f = channelFunctions[row]
+            channelRow(row).selection.adjustChannel(runtimeJoystickdevice.getChannelMapping(f))
+            channelRow(row).direction.bReverse = runtimeJoystickdevice.getChannelReverse(f)
+        }
+    }
+
+    function f_LoadInstrumentConfig() {
+        mountingCombo.currentIndex = runtimeInstrumentConfig.getInstrumentValue(InstrumentConfig.TYPE_NACELLEINSTALL)
+        controlInputCombo.currentIndex = runtimeInstrumentConfig.getInstrumentValue(InstrumentConfig.TYPE_NACELLECTL)
+        modeCombo.currentIndex = runtimeInstrumentConfig.getInstrumentValue(InstrumentConfig.TYPE_MODE)
+        paletteCombo.currentIndex = runtimeInstrumentConfig.getInstrumentValue(InstrumentConfig.TYPE_DISPLAY)
+        paletteCombo.enabled = runtimeInstrumentConfig.isInfrared()
+        channelRow(displayRow).enabled = runtimeInstrumentConfig.is770K()
+        channelRow(baffleRow).enabled = runtimeInstrumentConfig.is770K()
+    }
+
+    // The channel group only exists for inputs that carry receiver channels.
+    function applyControlInput() {
+        var noChannels = isBusWithoutChannels(controlInputCombo.currentText)
+        channelGroup.enabled = !noChannels
+        modeLabel.enabled = !noChannels
+        modeCombo.enabled = !noChannels
+        if (!noChannels)
+            f_LoadChannelConfig()
+    }
+
+    function showError(text) {
+        g_messageDlg.messageBoxType = 2
+        g_messageDlg.information = text
+        g_messageDlg.doModal()
+    }
+
+    function enablePaletteByCamera() {
+        paletteCombo.enabled = runtimeInstrumentConfig.isInfrared()
+        paletteLabel.enabled = runtimeInstrumentConfig.isInfrared()
+    }
+
+    OrvControl.ORVLabel {
+        x: 30 * OrvControl.ORVStyle.dp; y: 75 * OrvControl.ORVStyle.dp
+        width: 70 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        text: resLanguages.qsTr_STR_ID_60
+    }
+    OrvControl.ORVComboBox {
+        id: mountingCombo
+        x: 140 * OrvControl.ORVStyle.dp; y: 75 * OrvControl.ORVStyle.dp
+        width: 70 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        enabled: false
+        model: [resLanguages.qsTr_STR_ID_61, resLanguages.qsTr_STR_ID_62]
+        onCurrentIndexChanged: mountingPicture.source = "img/ImgInstrument" + currentIndex + ".png"
+    }
+    OrvControl.ORVFillRectangle {
+        x: 250 * OrvControl.ORVStyle.dp; y: 75 * OrvControl.ORVStyle.dp
+        width: 100 * OrvControl.ORVStyle.dp; height: 100 * OrvControl.ORVStyle.dp
+        Image {
+            id: mountingPicture
+            anchors.fill: parent
+            anchors.margins: 1
+            fillMode: Image.PreserveAspectFit
+            smooth: true
+            source: "img/ImgInstrument0.png"
+        }
+    }
+
+    OrvControl.ORVLabel {
+        x: 30 * OrvControl.ORVStyle.dp; y: 190 * OrvControl.ORVStyle.dp
+        height: 25 * OrvControl.ORVStyle.dp
+        text: resLanguages.qsTr_STR_ID_64
+    }
+    OrvControl.ORVComboBox {
+        id: controlInputCombo
+        x: 140 * OrvControl.ORVStyle.dp; y: 190 * OrvControl.ORVStyle.dp
+        width: 70 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        enabled: false
+        model: ["S-BUS", "PPM", "TTL", "CAN"]
+        onCurrentTextChanged: {
+            for (var row = 0; row < channelFunctions.length; ++row) {
+                if (channelRow(row))
+                    channelRow(row).selection.channel_type = currentText
+            }
+            if (channelRows.count !== channelFunctions.length)
+                return
+            applyControlInput()
+            confirmButton.enabled = true
+            if (runtimeInstrumentConfig.is770W() && !isBusWithoutChannels(currentText)) {
+                confirmButton.enabled = false
+                showError(resLanguages.qsTr_STR_ID_157)
+            }
+        }
+    }
+    OrvControl.ORVButton {
+        id: firmwareButton
+        x: 250 * OrvControl.ORVStyle.dp; y: 190 * OrvControl.ORVStyle.dp
+        width: 100 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        text: resLanguages.qsTr_STR_ID_151
+        enabled: runtimeInstrumentConfig.enableFirmUpdate
+        visible: runtimeInstrumentConfig.enableFirmUpdate
+        onClicked: runtimeInstrumentConfig.updateMechanismFirm()
+    }
+
+    OrvControl.ORVLabel {
+        id: paletteLabel
+        x: 30 * OrvControl.ORVStyle.dp; y: 305 * OrvControl.ORVStyle.dp
+        width: 40 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        text: resLanguages.qsTr_STR_ID_65
+    }
+    OrvControl.ORVComboBox {
+        id: paletteCombo
+        x: 140 * OrvControl.ORVStyle.dp; y: 305 * OrvControl.ORVStyle.dp
+        width: 70 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        enabled: false
+        model: [resLanguages.qsTr_STR_ID_66, resLanguages.qsTr_STR_ID_67, resLanguages.qsTr_STR_ID_68]
+    }
+
+    OrvControl.ORVLabel {
+        id: modeLabel
+        x: 30 * OrvControl.ORVStyle.dp; y: 420 * OrvControl.ORVStyle.dp
+        width: 40 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        text: resLanguages.qsTr_STR_ID_69
+    }
+    OrvControl.ORVComboBox {
+        id: modeCombo
+        anchors.right: controlInputCombo.right
+        y: 420 * OrvControl.ORVStyle.dp
+        width: 130 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        enabled: false
+        model: [resLanguages.qsTr_STR_ID_70, resLanguages.qsTr_STR_ID_71, resLanguages.qsTr_STR_ID_72]
+        onCurrentIndexChanged: {
+            if (channelRows.count !== channelFunctions.length)
+                return
+            channelRow(modeRow).enabled = currentIndex === 0
+            if (currentIndex === 0)
+                f_LoadChannelConfig()
+        }
+    }
+
+    OrvControl.ORVGroupBox {
+        id: channelGroup
+        x: 360 * OrvControl.ORVStyle.dp; y: 50 * OrvControl.ORVStyle.dp
+        width: 400 * OrvControl.ORVStyle.dp; height: 420 * OrvControl.ORVStyle.dp
+        title: resLanguages.qsTr_STR_ID_73
+        enabled: false
+
+        Column {
+            x: 20 * OrvControl.ORVStyle.dp
+            y: 10 * OrvControl.ORVStyle.dp
+
+            Row {
+                spacing: 8 * OrvControl.ORVStyle.dp
+                height: 30 * OrvControl.ORVStyle.dp
+                Item { width: 50 * OrvControl.ORVStyle.dp; height: parent.height }
+                OrvControl.ORVLabel { width: 50 * OrvControl.ORVStyle.dp; height: parent.height; text: resLanguages.qsTr_STR_ID_19 }
+                OrvControl.ORVLabel { width: 50 * OrvControl.ORVStyle.dp; height: parent.height; text: resLanguages.qsTr_STR_ID_75 }
+                OrvControl.ORVLabel { width: 50 * OrvControl.ORVStyle.dp; height: parent.height; text: resLanguages.qsTr_STR_ID_58; visible: false }
+                OrvControl.ORVLabel { width: 150 * OrvControl.ORVStyle.dp; height: parent.height; text: resLanguages.qsTr_STR_ID_76 }
+            }
+
+            Repeater {
+                id: channelRows
+                model: channelFunctions.length
+                delegate: Row {
+                    property alias selection: selection
+                    property alias direction: direction
+                    property alias output: output
+                    property alias valueView: valueView
+                    spacing: 8 * OrvControl.ORVStyle.dp
+                    height: 40 * OrvControl.ORVStyle.dp
+
+                    OrvControl.ORVLabel {
+                        width: 50 * OrvControl.ORVStyle.dp; height: parent.height
+                        text: functionNames[index]
+                    }
+                    ControlChannelSelectionView {
+                        id: selection
+                        anchors.verticalCenter: parent.verticalCenter
+                        Component.onCompleted: channel = runtimeJoystickdevice.getChannelMapping(channelFunctions[index])
+                    }
+                    ControlDirectionSelectionView {
+                        id: direction
+                        anchors.verticalCenter: parent.verticalCenter
+                        Component.onCompleted: bReverse = runtimeJoystickdevice.getChannelReverse(channelFunctions[index])
+                    }
+                    OrvControl.ORVLabel {
+                        id: output
+                        width: 50 * OrvControl.ORVStyle.dp; height: parent.height
+                        visible: false
+                    }
+                    ControlChannelValueView {
+                        id: valueView
+                        width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
+                        anchors.verticalCenter: parent.verticalCenter
+                    }
+                }
+            }
+        }
+    }
+
+    OrvControl.ORVButton {
+        id: confirmButton
+        x: 610 * OrvControl.ORVStyle.dp; y: 480 * OrvControl.ORVStyle.dp
+        width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        text: resLanguages.qsTr_STR_ID_59
+        enabled: false
+        onClicked: {
+            runtimeInstrumentConfig.setInstrumentValue(InstrumentConfig.TYPE_NACELLEINSTALL, mountingCombo.currentIndex)
+            runtimeInstrumentConfig.setInstrumentValue(InstrumentConfig.TYPE_NACELLECTL, controlInputCombo.currentIndex)
+            runtimeInstrumentConfig.setInstrumentValue(InstrumentConfig.TYPE_MODE, modeCombo.currentIndex)
+            runtimeInstrumentConfig.setInstrumentValue(InstrumentConfig.TYPE_DISPLAY, paletteCombo.currentIndex)
+            runtimeInstrumentConfig.uploadConfig()
+
+            var checkMode = isBusWithoutChannels(controlInputCombo.currentText) ? JoyStickDevice.CHANNEL_DISABLE
+                          : modeCombo.currentIndex !== 0 ? JoyStickDevice.CHANNEL_MODE_DISABLE
+                          : JoyStickDevice.CHANNEL_NOLIMIT
+            if (checkMode === JoyStickDevice.CHANNEL_DISABLE)
+                return
+            for (var row = 0; row < channelFunctions.length; ++row)
+                runtimeJoystickdevice.setChannelConfig(channelFunctions[row], channelRow(row).selection.channel,
+                                                       channelRow(row).direction.bReverse)
+            if (runtimeJoystickdevice.canUploadChannelConfig(checkMode))
+                runtimeJoystickdevice.uploadConfig()
+            else
+                showError(resLanguages.qsTr_STR_ID_77)
+        }
+    }
+
+    OrvControl.ORVButton {
+        id: defaultsButton
+        anchors.right: confirmButton.left
+        anchors.rightMargin: 40 * OrvControl.ORVStyle.dp
+        y: 480 * OrvControl.ORVStyle.dp
+        width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        text: resLanguages.qsTr_STR_ID_31
+        enabled: false
+        onClicked: {
+            defaultsButton.enabled = false
+            confirmButton.enabled = false
+            // The channel defaults are read from the group of the chosen input.
+            runtimeInstrumentConfig.setInstrumentValue(InstrumentConfig.TYPE_NACELLECTL, controlInputCombo.currentIndex)
+            if (runtimeJoystickdevice.loadDefaultConfig() && runtimeInstrumentConfig.loadDefaultConfig()) {
+                runtimeInstrumentConfig.uploadConfig()
+                runtimeJoystickdevice.uploadConfig()
+            } else {
+                showError(resLanguages.qsTr_STR_ID_32)
+            }
+        }
+    }
+
+    Connections {
+        target: runtimeInstrumentConfig
+        function onSigDownloading() {
+            mountingCombo.enabled = false
+            controlInputCombo.enabled = false
+            paletteCombo.enabled = false
+            modeCombo.enabled = false
+        }
+        function onSigDownloadSucceed() {
+            mountingCombo.enabled = true
+            controlInputCombo.enabled = true
+            paletteCombo.enabled = true
+            modeCombo.enabled = true
+            applyControlInput()
+        }
+        function onSigDownloadFinished() { enablePaletteByCamera() }
+        function onSigRefreshValue() { f_LoadInstrumentConfig() }
+        function onSigInputChanged(deviceMaxValue, deviceMinValue) {
+            for (var row = 0; row < channelFunctions.length; ++row) {
+                var view = channelRow(row).valueView
+                view.minValue = deviceMinValue
+                view.maxValue = deviceMaxValue
+                view.slider.value = (deviceMinValue + deviceMaxValue) / 2
+            }
+        }
+        function onSigUploading() {
+            confirmButton.text = resLanguages.qsTr_STR_ID_79
+            confirmButton.enabled = false
+            defaultsButton.enabled = false
+        }
+        function onSigUploadFailed() { showError(resLanguages.qsTr_STR_ID_78) }
+        function onSigUploadFinished() {
+            confirmButton.text = resLanguages.qsTr_STR_ID_59
+            confirmButton.enabled = true
+            defaultsButton.enabled = true
+            enablePaletteByCamera()
+        }
+        function onSigUpdateFirmFailed() { showError(resLanguages.qsTr_STR_ID_152) }
+    }
+
+    Connections {
+        target: runtimeJoystickdevice
+        function onSigRefreshMapping() {
+            f_LoadChannelConfig()
+            confirmButton.enabled = true
+            defaultsButton.enabled = true
+        }
+        function onSigUploadFailed() { showError(resLanguages.qsTr_STR_ID_78) }
+        function onSigRefreshValue() {
+            if (!channelGroup.enabled)
+                return
+            for (var row = 0; row < channelFunctions.length; ++row) {
+                var f = channelFunctions[row]
+                var item = channelRow(row)
+                item.valueView.setValue(row === modeRow && !item.enabled ? 0 : runtimeJoystickdevice.getChannelValue(f))
+                var out = runtimeJoystickdevice.getChannelOutput(f)
+                var isAxis = f === JoyStickDevice.CHANNEL_PITCH || f === JoyStickDevice.CHANNEL_YAW
+                item.output.text = (!isAxis && out >= 0 && out < outputNames.length) ? outputNames[out] : String(out)
+            }
+        }
+    }
+
+    Connections {
+        target: runtimeFirmwareController
+        function onSigFirmclosed() {
+            channelGroup.enabled = false
+            mountingCombo.enabled = false
+            controlInputCombo.enabled = false
+            paletteCombo.enabled = false
+            modeCombo.enabled = false
+            confirmButton.enabled = false
+            defaultsButton.enabled = false
+        }
+    }
+}

@@ -1,0 +1,174 @@
+import QtQuick 2.0
+import QtQuick.Controls 1.5
+import QtQuick.Dialogs 1.2
+import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
+
+Item {
+    id: firmwarePage
+    width: 790 * OrvControl.ORVStyle.dp
+    height: 540 * OrvControl.ORVStyle.dp
+
+    property alias pathField: path
+    property alias browseButton: browseButton
+    property alias upgradeButton: upgradeButton
+    property alias firmwareList: firmwareList
+    property alias fileDialog: fileDialog
+
+    Item {
+        anchors.fill: parent
+        anchors.margins: 20 * OrvControl.ORVStyle.dp
+
+        Column {
+            y: 50 * OrvControl.ORVStyle.dp
+            spacing: 15 * OrvControl.ORVStyle.dp
+
+            Item {
+                width: 700 * OrvControl.ORVStyle.dp
+                height: 30 * OrvControl.ORVStyle.dp
+
+                OrvControl.ORVLabel {
+                    id: pathLabel
+                    x: 50 * OrvControl.ORVStyle.dp
+                    width: 50 * OrvControl.ORVStyle.dp
+                    height: parent.height
+                    text: resLanguages.qsTr_STR_ID_52
+                }
+                OrvControl.ORVTextField {
+                    id: path
+                    anchors.left: pathLabel.right
+                    anchors.leftMargin: 10 * OrvControl.ORVStyle.dp
+                    width: 470 * OrvControl.ORVStyle.dp
+                    height: parent.height
+                    enabled: false
+                }
+                OrvControl.ORVButton {
+                    id: browseButton
+                    anchors.left: path.right
+                    anchors.leftMargin: 10 * OrvControl.ORVStyle.dp
+                    width: 80 * OrvControl.ORVStyle.dp
+                    height: parent.height
+                    text: resLanguages.qsTr_STR_ID_54
+                    onClicked: fileDialog.open()
+                }
+            }
+
+            Item {
+                width: 1
+                height: 80 * OrvControl.ORVStyle.dp
+            }
+
+            OrvControl.ORVFillRectangle {
+                x: 50 * OrvControl.ORVStyle.dp
+                width: 620 * OrvControl.ORVStyle.dp
+                height: 150 * OrvControl.ORVStyle.dp
+                radius: 0
+
+                ListView {
+                    id: firmwareList
+                    anchors.fill: parent
+                    clip: true
+                    model: runtimeFirmwareController.firmwareListModel
+                    header: OrvControl.ORVTableRectangle {
+                        width: firmwareList.width
+                        height: 30 * OrvControl.ORVStyle.dp
+                        Row {
+                            y: 5 * OrvControl.ORVStyle.dp
+                            spacing: 5 * OrvControl.ORVStyle.dp
+                            OrvControl.ORVLabel {
+                                width: 100 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
+                                text: resLanguages.qsTr_STR_ID_55
+                            }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            OrvControl.ORVLabel {
+                                width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
+                                text: resLanguages.qsTr_STR_ID_56
+                            }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            OrvControl.ORVLabel {
+                                width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
+                                text: resLanguages.qsTr_STR_ID_57
+                            }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            OrvControl.ORVLabel {
+                                width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
+                                text: resLanguages.qsTr_STR_ID_58
+                            }
+                        }
+                    }
+                    delegate: OrvControl.ORVTableRectangle {
+                        width: firmwareList.width
+                        height: 30 * OrvControl.ORVStyle.dp
+                        Row {
+                            y: 5 * OrvControl.ORVStyle.dp
+                            spacing: 5 * OrvControl.ORVStyle.dp
+                            OrvControl.ORVLabel {
+                                width: 100 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
+                                text: Name
+                            }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            OrvControl.ORVLabel {
+                                width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
+                                text: AppVersion
+                            }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            OrvControl.ORVLabel {
+                                width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
+                                text: FileAppVersion
+                            }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            ControlFirmUpgradeView {
+                                width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
+                                status: UpgradeStatus
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    OrvControl.ORVButton {
+        id: upgradeButton
+        x: 590 * OrvControl.ORVStyle.dp
+        y: 460 * OrvControl.ORVStyle.dp
+        width: 80 * OrvControl.ORVStyle.dp
+        height: 25 * OrvControl.ORVStyle.dp
+        text: resLanguages.qsTr_STR_ID_59
+        enabled: false
+        onClicked: {
+            runtimeFirmwareController.updateFirm()
+            upgradeButton.enabled = false
+            path.enabled = false
+            browseButton.enabled = false
+        }
+    }
+
+    FileDialog {
+        id: fileDialog
+        title: resLanguages.qsTr_STR_ID_53
+        nameFilters: ["Bin files (*.bin)"]
+        selectExisting: true
+        onAccepted: {
+            runtimeFirmwareController.unpackFileFirmware(fileDialog.fileUrl)
+            path.text = fileDialog.fileUrl.toString()
+        }
+    }
+
+    Connections {
+        target: runtimeFirmwareController
+        function onSigFileInfoChanged() {
+            upgradeButton.enabled = runtimeFirmwareController.canUpdateFirm()
+        }
+        function onSigFileUpgradeFinished() {
+            firmwareList.enabled = true
+            path.enabled = true
+            browseButton.enabled = true
+        }
+        function onSigWrongFirmFile() {
+            g_messageDlg.messageBoxType = 2
+            g_messageDlg.information = resLanguages.qsTr_STR_ID_150
+            g_messageDlg.doModal()
+            g_connentDlg.doQuit()
+        }
+    }
+}

@@ -1,0 +1,78 @@
+import QtQuick 2.0
+import QtQuick.Controls 1.5
+import ORVGimbalTool 1.0
+import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
+
+Item {
+    id: motorCalibration
+    width: 790 * OrvControl.ORVStyle.dp
+    height: 540 * OrvControl.ORVStyle.dp
+
+    readonly property var ownKinds: [CalibrationControl.CRADLE_CALI_ELEDEG, CalibrationControl.CRADLE_CALI_ATTANGLE]
+    property alias tabView: motorTabs
+    property alias startButton: startButton
+    property alias hintBoard: hintBoard
+
+    OrvControl.ORVTabView {
+        id: motorTabs
+        x: 75 * OrvControl.ORVStyle.dp
+        y: 50 * OrvControl.ORVStyle.dp
+        width: 240 * OrvControl.ORVStyle.dp
+        height: 50 * OrvControl.ORVStyle.dp
+        Tab { title: resLanguages.qsTr_STR_ID_80 }
+        Tab { title: resLanguages.qsTr_STR_ID_81 }
+        onCurrentIndexChanged: hintBoard.hintContent = currentIndex === 0
+                               ? resLanguages.qsTr_STR_ID_114 : resLanguages.qsTr_STR_ID_115
+    }
+
+    ControlHintBoard {
+        id: hintBoard
+        x: 200 * OrvControl.ORVStyle.dp
+        y: 150 * OrvControl.ORVStyle.dp
+        width: 400 * OrvControl.ORVStyle.dp
+        height: 180 * OrvControl.ORVStyle.dp
+        hintContent: resLanguages.qsTr_STR_ID_114
+    }
+
+    OrvControl.ORVButton {
+        id: startButton
+        x: 610 * OrvControl.ORVStyle.dp
+        y: 480 * OrvControl.ORVStyle.dp
+        width: 80 * OrvControl.ORVStyle.dp
+        height: 30 * OrvControl.ORVStyle.dp
+        text: resLanguages.qsTr_STR_ID_51
+        onClicked: runtimeCalibrationControl.startCalibartion(motorTabs.currentIndex === 0
+                                                              ? CalibrationControl.CRADLE_CALI_ELEDEG
+                                                              : CalibrationControl.CRADLE_CALI_ATTANGLE)
+    }
+
+    function isOwnKind(calibType) {
+        return ownKinds.indexOf(calibType) >= 0
+    }
+
+    Connections {
+        target: runtimeCalibrationControl
+        function onSigCalibrationStart(calibType) {
+            motorTabs.enabled = false
+            startButton.enabled = false
+            if (isOwnKind(calibType))
+                startButton.text = resLanguages.qsTr_STR_ID_118
+        }
+        function onSigCalibrationSuccess(calibType) {
+            motorTabs.enabled = true
+            startButton.enabled = true
+            if (isOwnKind(calibType))
+                startButton.text = resLanguages.qsTr_STR_ID_51
+        }
+        function onSigCalibrationFailed(calibType) {
+            motorTabs.enabled = true
+            startButton.enabled = true
+            if (isOwnKind(calibType)) {
+                startButton.text = resLanguages.qsTr_STR_ID_51
+                g_messageDlg.messageBoxType = 2
+                g_messageDlg.information = resLanguages.qsTr_STR_ID_117
+                g_messageDlg.doModal()
+            }
+        }
+    }
+}
