@@ -175,9 +175,10 @@ void Simulator::Impl::writeLine(const std::vector<uint8_t>& bytes) {
     }
     for (size_t at = 0; at < bytes.size(); at += kPaceChunkBytes) {
         const size_t n = std::min(kPaceChunkBytes, bytes.size() - at);
-        if (outFreeAt > Clock::now() && !waitUntil(outFreeAt)) return;
-        writeAll(bytes.data() + at, n);
+        // A chunk is handed over once the line could have carried its last bit, never sooner.
         outFreeAt = std::max(Clock::now(), outFreeAt) + byteTime(options.lineRateBaud, n);
+        if (!waitUntil(outFreeAt)) return;
+        writeAll(bytes.data() + at, n);
     }
 }
 
