@@ -1,0 +1,238 @@
+#include "ScriptedCradle.h"
+
+#include "CradleCalls.h"
+
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+constexpr int kParameterRecordBytes = 52;
+constexpr int kMaxParameters = 17;
+constexpr int kParameterValuesOffset = 18;
+constexpr int kConfigBufferBytes = 40;
+constexpr int kVersionBufferBytes = 188;
+constexpr int kTelemetryABytes = 19;
+constexpr int kTelemetryBBytes = 31;
+constexpr int kNoReply = 2;
+
+using Lock = std::unique_lock<std::mutex>;
+
+void note(ScriptedCradle::State& s, const char* name)
+{
+    s.calls.append(QString::fromLatin1(name));
+}
+
+void copyOut(unsigned char* buffer, const QByteArray& bytes, int limit)
+{
+    std::memcpy(buffer, bytes.constData(), size_t(qMin(bytes.size(), limit)));
+}
+
+int scriptedOpen(const char*, int, int, int, int)
+{
+    return ScriptedCradle::with([](ScriptedCradle::State& s) { note(s, "CSerialOpenPort"); return s.openResult; });
+}
+
+int scriptedClose()
+{
+    return ScriptedCradle::with([](ScriptedCradle::State& s) { note(s, "CSerialClosePort"); return 0; });
+}
+
+int scriptedLastError()
+{
+    return ScriptedCradle::with([](ScriptedCradle::State& s) { return s.lastError; });
+}
+
+int scriptedVersion(unsigned char* record)
+{
+    return ScriptedCradle::with([record](ScriptedCradle::State& s) {
+        note(s, "UnitVersionInfo");
+        copyOut(record, s.versionRecord, kVersionBufferBytes);
+        if (s.versionFailures > 0) {
+            --s.versionFailures;
+            return kNoReply;
+        }
+        return s.versionResult;
+    });
+}
+
+int scriptedUpdateRequest(const int* unit)
+{
+    return ScriptedCradle::with([unit](ScriptedCradle::State& s) {
+        note(s, "UpdateFirmRequest");
+        return s.requestResult.value(*unit, 0);
+    });
+}
+
+int scriptedWriteFirm(const int* unit, const unsigned char* image, unsigned int length, unsigned char* progress)
+{
+    Lock lock(ScriptedCradle::mutex());
+    ScriptedCradle::State& s = ScriptedCradle::state();
+    note(s, "WriteFirm");
+    s.writtenImages.append({*unit, QByteArray(reinterpret_cast<const char*>(image), int(length))});
+    if (s.holdWrites) {
+        s.writeWaiting = true;
+        ScriptedCradle::changed().notify_all();
+        ScriptedCradle::changed().wait(lock, [&s] { return !s.holdWrites; });
+        s.writeWaiting = false;
+    }
+    const int result = s.writeResult.value(*unit, 0);
+    if (result == 0)
+        *progress = 100;
+    return result;
+}
+
+int scriptedStartApp()
+{
+    return ScriptedCradle::with([](ScriptedCradle::State& s) { note(s, "SendStartFsApp"); return 1; });
+}
+
+int scriptedUploadParameter(const unsigned char* record)
+{
+    return ScriptedCradle::with([record](ScriptedCradle::State& s) {
+        note(s, "UploadCradleParameter");
+        s.lastParameterRecord = QByteArray(reinterpret_cast<const char*>(record), kParameterRecordBytes);
+        return s.parameterResult;
+    });
+}
+
+int scriptedDownloadParameter(unsigned char* record)
+{
+    return ScriptedCradle::with([record](ScriptedCradle::State& s) {
+        note(s, "DownloadCradleParameter");
+        s.lastParameterRecord = QByteArray(reinterpret_cast<const char*>(record), kParameterRecordBytes);
+        if (s.parameterResult != 0)
+            return s.parameterResult;
+        for (int i = 0; i < qMin(int(record[0]), kMaxParameters); ++i) {
+            const quint16 value = s.parameterValues.value(record[1 + i], 0);
+            record[kParameterValuesOffset + 2 * i] = value & 0xFF;
+            record[kParameterValuesOffset + 2 * i + 1] = value >> 8;
+        }
+        return 0;
+    });
+}
+
+int scriptedUploadConfig(const unsigned char* record)
+{
+    return ScriptedCradle::with([record](ScriptedCradle::State& s) {
+        note(s, "UploadCradleConfig");
+        s.lastConfigRecord = QByteArray(reinterpret_cast<const char*>(record), kConfigBufferBytes);
+        return s.configResult;
+    });
+}
+
+int scriptedDownloadConfig(unsigned char* record)
+{
+    return ScriptedCradle::with([record](ScriptedCradle::State& s) {
+        note(s, "DownloadCradleConfig");
+        copyOut(record, s.configRecord, kConfigBufferBytes);
+        return s.configResult;
+    });
+}
+
+int scriptedCalibration(int type)
+{
+    return ScriptedCradle::with([type](ScriptedCradle::State& s) {
+        note(s, "CradleCalibration");
+        s.lastCalibration = type;
+        return s.controlResult;
+    });
+}
+
+int scriptedStart()
+{
+    return ScriptedCradle::with([](ScriptedCradle::State& s) { note(s, "CradleStart"); return s.controlResult; });
+}
+
+int scriptedStop()
+{
+    return ScriptedCradle::with([](ScriptedCradle::State& s) { note(s, "CradleStop"); return s.controlResult; });
+}
+
+int scriptedMechanismUpdate()
+{
+    return ScriptedCradle::with(
+        [](ScriptedCradle::State& s) { note(s, "CradleUpdateMechanismFirm"); return s.controlResult; });
+}
+
+int scriptedTelemetryA(unsigned char* record)
+{
+    return ScriptedCradle::with([record](ScriptedCradle::State& s) {
+        copyOut(record, s.telemetryA, kTelemetryABytes);
+        return s.telemetryAResult;
+    });
+}
+
+int scriptedTelemetryB(unsigned char* record)
+{
+    return ScriptedCradle::with([record](ScriptedCradle::State& s) {
+        copyOut(record, s.telemetryB, kTelemetryBBytes);
+        return s.telemetryBResult;
+    });
+}
+
+} // namespace
+
+std::mutex& ScriptedCradle::mutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::condition_variable& ScriptedCradle::changed()
+{
+    static std::condition_variable c;
+    return c;
+}
+
+ScriptedCradle::State& ScriptedCradle::state()
+{
+    static State s;
+    return s;
+}
+
+void ScriptedCradle::install()
+{
+    reset();
+    cradleCalls() = CradleCalls{
+        scriptedOpen, scriptedClose, scriptedLastError, scriptedVersion, scriptedUpdateRequest,
+        scriptedWriteFirm, scriptedStartApp, scriptedUploadParameter, scriptedDownloadParameter,
+        scriptedUploadConfig, scriptedDownloadConfig, scriptedCalibration, scriptedStart, scriptedStop,
+        scriptedMechanismUpdate, scriptedTelemetryA, scriptedTelemetryB,
+    };
+}
+
+void ScriptedCradle::uninstall()
+{
+    cradleCalls() = cradleExports();
+}
+
+void ScriptedCradle::reset()
+{
+    std::lock_guard<std::mutex> lock(mutex());
+    state() = State{};
+    changed().notify_all();
+}
+
+QStringList ScriptedCradle::calls()
+{
+    return with([](State& s) { return s.calls; });
+}
+
+int ScriptedCradle::callCount(const QString& name)
+{
+    return with([&name](State& s) { return int(s.calls.count(name)); });
+}
+
+bool ScriptedCradle::waitForHeldWrite(int timeoutMs)
+{
+    Lock lock(mutex());
+    return changed().wait_for(lock, std::chrono::milliseconds(timeoutMs), [] { return state().writeWaiting; });
+}
+
+void ScriptedCradle::releaseWrites()
+{
+    std::lock_guard<std::mutex> lock(mutex());
+    state().holdWrites = false;
+    changed().notify_all();
+}

@@ -1,0 +1,294 @@
+// The worker through its call table: what each request hands the library, what comes back as
+// the command result, and the poll's telemetry and disconnect results.
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "ORVInteractiveCommandManager.h"
+#include "ScriptedCradle.h"
+
+using M = ORVInteractiveCommandManager;
+
+namespace {
+
+struct Result {
+    M::ProtocolCommandEnum command;
+    int result;
+    int errorCode;
+    QString errorInfo;
+    QByteArray appendData;
+};
+
+// Collects the manager's results and waits for the next one of a command.
+class Results
+{
+public:
+    Results() : spy(M::instance(), &M::sg_protocolCommandResult) {}
+
+    Result next(M::ProtocolCommandEnum command, int timeoutMs = 5000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        for (;;) {
+            while (consumed < spy.size()) {
+                const QList<QVariant> args = spy.at(consumed++);
+                const auto seen = args.at(0).value<M::ProtocolCommandEnum>();
+                if (seen == command)
+                    return {seen, args.at(1).toInt(), args.at(2).toInt(), args.at(3).toString(),
+                            args.at(4).toByteArray()};
+            }
+            const int left = timeoutMs - int(timer.elapsed());
+            if (left <= 0 || !spy.wait(left))
+                break;
+        }
+        QTest::qFail("no result for the command in time", __FILE__, __LINE__);
+        return {command, -1, -1, QString(), QByteArray()};
+    }
+
+    int count(M::ProtocolCommandEnum command) const
+    {
+        int n = 0;
+        for (const QList<QVariant>& args : spy)
+            n += args.at(0).value<M::ProtocolCommandEnum>() == command;
+        return n;
+    }
+
+    QSignalSpy spy;
+    int consumed = 0;
+};
+
+QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(text);
+}
+
+} // namespace
+
+class CommandWorkerTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { ScriptedCradle::install(); }
+    void cleanup()
+    {
+        Results results;
+        emit M::instance()->sg_closeSerialPort(M::PROTOCOL_SERIALPORTCLOSE);
+        results.next(M::PROTOCOL_SERIALPORTCLOSE);
+        ScriptedCradle::uninstall();
+    }
+
+    void openFailureCarriesTheLastErrorText_data()
+    {
+        QTest::addColumn<int>("lastError");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << 0 << "SERIAL_NOERROR";
+        QTest::newRow("1") << 1 << "SERIAL_NOTCLOSED";
+        QTest::newRow("2") << 2 << "SERIAL_OPENFAILED";
+        QTest::newRow("3") << 3 << "SERIAL_DCBFAILED";
+        QTest::newRow("4") << 4 << "SERIAL_USING";
+        QTest::newRow("5") << 5 << "SERIAL_SYSTEMERROR";
+        QTest::newRow("6") << 6 << "UNKOWN ERROR";
+        QTest::newRow("7") << 7 << "UNKOWN ERROR";
+    }
+    void openFailureCarriesTheLastErrorText()
+    {
+        QFETCH(int, lastError);
+        QFETCH(QString, text);
+        ScriptedCradle::with([&](ScriptedCradle::State& s) {
+            s.openResult = 0;
+            s.lastError = lastError;
+        });
+        Results results;
+        emit M::instance()->sg_openSerialPort(M::PROTOCOL_SERIALPORTOPEN, QStringLiteral("ttyNONE"));
+        const Result r = results.next(M::PROTOCOL_SERIALPORTOPEN);
+        QCOMPARE(r.result, 1);
+        QCOMPARE(r.errorCode, lastError);
+        QCOMPARE(r.errorInfo, text);
+        QVERIFY(r.appendData.isEmpty());
+    }
+
+    void pollReportsTelemetryThenDisconnectUntilClosed()
+    {
+        const QByteArray recordA = QByteArray(19, '\x11') + QByteArray(5, '\x99');
+        const QByteArray recordB = QByteArray(31, '\x22') + QByteArray(5, '\x99');
+        ScriptedCradle::with([&](ScriptedCradle::State& s) {
+            s.telemetryA = recordA;
+            s.telemetryB = recordB;
+        });
+        Results results;
+        emit M::instance()->sg_openSerialPort(M::PROTOCOL_SERIALPORTOPEN, QStringLiteral("ttyGIMBAL"));
+        const Result opened = results.next(M::PROTOCOL_SERIALPORTOPEN);
+        QCOMPARE(opened.result, 0);
+        QCOMPARE(opened.errorInfo, QString());
+
+        const Result a = results.next(M::PROTOCOL_CRADLEDATAA);
+        QCOMPARE(a.appendData, recordA.left(19));
+        const Result b = results.next(M::PROTOCOL_CRADLEDATAB);
+        QCOMPARE(b.appendData, recordB.left(31));
+        QCOMPARE(results.count(M::PROTOCOL_SERIALPORTDISCONNECT), 0);
+
+        // The port vanishes: B keeps its last record answer, and every tick reports the loss.
+        ScriptedCradle::with([](ScriptedCradle::State& s) {
+            s.lastError = 7;
+            s.telemetryBResult = 11;
+        });
+        const Result lost = results.next(M::PROTOCOL_SERIALPORTDISCONNECT);
+        QCOMPARE(lost.result, 1);
+        QCOMPARE(lost.errorCode, 11);
+        results.next(M::PROTOCOL_SERIALPORTDISCONNECT);
+        QVERIFY(results.count(M::PROTOCOL_CRADLEDATAA) >= 2);
+
+        emit M::instance()->sg_closeSerialPort(M::PROTOCOL_SERIALPORTCLOSE);
+        const Result closed = results.next(M::PROTOCOL_SERIALPORTCLOSE);
+        QCOMPARE(closed.result, 0);
+        // A request queued after the close runs after it; no poll may have slipped in between.
+        const int pollsAtClose = results.spy.size();
+        emit M::instance()->sg_cardleStart(M::PROTOCOL_CRADLESTART);
+        results.next(M::PROTOCOL_CRADLESTART);
+        QCOMPARE(results.spy.size(), pollsAtClose + 1);
+    }
+
+    void parameterRecordsAreLaidOutByNumberAndValue()
+    {
+        Results results;
+        emit M::instance()->sg_uploadSettings(M::PROTOCOL_PARAMETERCHANNELUPLOAD, {5, 6, 300}, {0x1234, -1, 70000});
+        const Result up = results.next(M::PROTOCOL_PARAMETERCHANNELUPLOAD);
+        QCOMPARE(up.result, 0);
+        QVERIFY(up.appendData.isEmpty());
+        QByteArray expected(52, '\0');
+        expected[0] = 3;
+        expected[1] = 5;
+        expected[2] = 6;
+        expected[3] = char(300 & 0xFF);
+        expected.replace(18, 6, hex("3412ffff7011"));
+        QCOMPARE(ScriptedCradle::with([](ScriptedCradle::State& s) { return s.lastParameterRecord; }), expected);
+
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.parameterValues = {{0, 0x0102}, {4, 8}}; });
+        emit M::instance()->sg_downloadSettings(M::PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD, {4, 0});
+        const Result down = results.next(M::PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD);
+        QCOMPARE(down.result, 0);
+        QCOMPARE(down.appendData.size(), 52);
+        QCOMPARE(down.appendData.left(3), hex("020400"));
+        QCOMPARE(down.appendData.mid(18, 4), hex("08000201"));
+
+        emit M::instance()->sg_downloadSettings(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD, {});
+        const Result none = results.next(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD);
+        QCOMPARE(none.appendData, QByteArray(52, '\0'));
+
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.parameterResult = 3; });
+        emit M::instance()->sg_downloadSettings(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD, {5});
+        const Result refused = results.next(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD);
+        QCOMPARE(refused.result, 1);
+        QCOMPARE(refused.errorCode, 3);
+        QVERIFY(refused.appendData.isEmpty());
+    }
+
+    void requestsTheRecordCannotHoldAreNotSent()
+    {
+        Results results;
+        QList<int> names;
+        for (int i = 0; i < 18; ++i)
+            names.append(i);
+        emit M::instance()->sg_uploadSettings(M::PROTOCOL_PARAMETERCHANNELUPLOAD, names, names);
+        QCOMPARE(results.next(M::PROTOCOL_PARAMETERCHANNELUPLOAD).errorCode, 1);
+        emit M::instance()->sg_uploadSettings(M::PROTOCOL_PARAMETERINSTRUMENTUPLOAD, {1, 2}, {1});
+        QCOMPARE(results.next(M::PROTOCOL_PARAMETERINSTRUMENTUPLOAD).errorCode, 1);
+        emit M::instance()->sg_downloadSettings(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD, names);
+        QCOMPARE(results.next(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD).result, 1);
+        emit M::instance()->sg_cardleUploadTunningValue(M::PROTOCOL_PARAMETERTUNNINGUPLOAD, QVector<int>(41, 1).toList());
+        QCOMPARE(results.next(M::PROTOCOL_PARAMETERTUNNINGUPLOAD).result, 1);
+        QCOMPARE(ScriptedCradle::callCount("UploadCradleParameter"), 0);
+        QCOMPARE(ScriptedCradle::callCount("DownloadCradleParameter"), 0);
+        QCOMPARE(ScriptedCradle::callCount("UploadCradleConfig"), 0);
+    }
+
+    void configRecordTravelsWhole()
+    {
+        Results results;
+        QList<int> values;
+        for (int i = 0; i < 38; ++i)
+            values.append(0x100 + i);
+        emit M::instance()->sg_cardleUploadTunningValue(M::PROTOCOL_PARAMETERTUNNINGUPLOAD, values);
+        QCOMPARE(results.next(M::PROTOCOL_PARAMETERTUNNINGUPLOAD).result, 0);
+        const QByteArray sent = ScriptedCradle::with([](ScriptedCradle::State& s) { return s.lastConfigRecord; });
+        QCOMPARE(sent.size(), 40);
+        for (int i = 0; i < 38; ++i)
+            QCOMPARE(quint8(sent[i]), quint8(i));
+        QCOMPARE(sent.right(2), QByteArray(2, '\0'));
+
+        const QByteArray record = TestBytes();
+        ScriptedCradle::with([&](ScriptedCradle::State& s) { s.configRecord = record; });
+        emit M::instance()->sg_cardleDownloadTunninValue(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD);
+        QCOMPARE(results.next(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD).appendData, record);
+
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.configResult = 14; });
+        emit M::instance()->sg_cardleDownloadTunninValue(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD);
+        const Result closed = results.next(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD);
+        QCOMPARE(closed.result, 1);
+        QCOMPARE(closed.errorCode, 14);
+        QVERIFY(closed.appendData.isEmpty());
+    }
+
+    void controlCommandsEchoTheirCodes()
+    {
+        Results results;
+        emit M::instance()->sg_cardleCalibration(M::PROTOCOL_CALIBRATION, 3);
+        const Result calibration = results.next(M::PROTOCOL_CALIBRATION);
+        QCOMPARE(calibration.result, 0);
+        QCOMPARE(calibration.appendData, hex("03000000"));
+        QCOMPARE(ScriptedCradle::with([](ScriptedCradle::State& s) { return s.lastCalibration; }), 3);
+
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.controlResult = 7; });
+        emit M::instance()->sg_cardleStart(M::PROTOCOL_CRADLESTART);
+        emit M::instance()->sg_cardleStop(M::PROTOCOL_CRADLESTOP);
+        emit M::instance()->sg_cardleUpdateFirm(M::PROTOCOL_CRADLEUPDATEFIRM);
+        for (M::ProtocolCommandEnum command : {M::PROTOCOL_CRADLESTART, M::PROTOCOL_CRADLESTOP, M::PROTOCOL_CRADLEUPDATEFIRM}) {
+            const Result r = results.next(command);
+            QCOMPARE(r.result, 1);
+            QCOMPARE(r.errorCode, 7);
+            QVERIFY(r.appendData.isEmpty());
+        }
+        QCOMPARE(ScriptedCradle::calls(),
+                 QStringList({"CradleCalibration", "CradleStart", "CradleStop", "CradleUpdateMechanismFirm"}));
+    }
+
+    void failedVersionQueryStillCarriesTheReport()
+    {
+        Results results;
+        ScriptedCradle::with([](ScriptedCradle::State& s) {
+            s.versionResult = 2;
+            s.versionRecord = QByteArray(188, '\x07');
+        });
+        emit M::instance()->sg_getVersion(M::PROTOCOL_GETVERSION);
+        const Result r = results.next(M::PROTOCOL_GETVERSION);
+        QCOMPARE(r.result, 1);
+        QCOMPARE(r.errorCode, 2);
+        QCOMPARE(r.appendData, QByteArray(187, '\x07'));
+    }
+
+    void upgradeResultStopsTheProgressReports()
+    {
+        QTimer* progressTimer = M::instance()->findChild<QTimer*>();
+        QVERIFY(progressTimer);
+        Results results;
+        M::instance()->upgradeFirmware(nullptr);
+        QVERIFY(progressTimer->isActive());
+        QCOMPARE(progressTimer->interval(), 500);
+        const Result r = results.next(M::PROTOCOL_UPDATEFIRM);
+        QCOMPARE(r.result, 0);
+        QCOMPARE(r.errorInfo, QStringLiteral("no module upgrade"));
+        QVERIFY(!progressTimer->isActive());
+        QVERIFY(ScriptedCradle::calls().isEmpty());
+    }
+
+private:
+    static QByteArray TestBytes()
+    {
+        QByteArray bytes(40, '\0');
+        for (int i = 0; i < 40; ++i)
+            bytes[i] = char(0xA0 + i);
+        return bytes;
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandWorkerTest)
+#include "tst_commandworker.moc"
