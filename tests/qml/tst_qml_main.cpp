@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QDebug>
 #include <QtQml>
+#include <QCoreApplication>
 
 namespace {
 
@@ -52,6 +53,13 @@ class QmlTestSetup : public QObject {
     }
 
 public slots:
+    // The stock file dialog keeps its settings under the application's organisation.
+    void applicationAvailable()
+    {
+        QCoreApplication::setOrganizationName(QStringLiteral("Tiltmate"));
+        QCoreApplication::setApplicationName(QStringLiteral("tiltmate_qml_tests"));
+    }
+
     void qmlEngineAvailable(QQmlEngine* engine)
     {
         static const bool registered = registerStandIns();

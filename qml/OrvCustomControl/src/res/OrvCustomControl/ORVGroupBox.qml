@@ -1,4 +1,4 @@
-import QtQuick 2.2
+import QtQuick 2.4
 import QtQuick.Controls 1.5
 import QtQuick.Controls.Private 1.0
 import "." as OrvControl

@@ -1,4 +1,4 @@
-import QtQuick 2.0
+import QtQuick 2.4
 import QtQuick.Controls 1.5
 import QtQuick.Controls.Styles 1.4
 import "." as OrvControl

@@ -10,6 +10,9 @@ Item {
     readonly property int minimumPercent: 50
     readonly property int maximumPercent: 200
     property int tunningValue: runtimePidTunning.p_defalutValue
+    // The controls clamp their start value to the range while they are built; only
+    // changes made after that are the user's.
+    property bool ready: false
     property alias slider: slider
     property alias spinBox: spinBox
 
@@ -28,7 +31,10 @@ Item {
     }
 
     onTunningValueChanged: showValue()
-    Component.onCompleted: showValue()
+    Component.onCompleted: {
+        showValue()
+        ready = true
+    }
 
     OrvControl.ORVSlider {
         id: slider
@@ -37,7 +43,7 @@ Item {
         minimumValue: pidSlider.minimumPercent
         maximumValue: pidSlider.maximumPercent
         stepSize: 1
-        onValueChanged: pidSlider.tunningValue = pidSlider.clamp(value)
+        onValueChanged: if (pidSlider.ready) pidSlider.tunningValue = pidSlider.clamp(value)
     }
 
     OrvControl.ORVSpinBox {
@@ -50,6 +56,6 @@ Item {
         maximumValue: pidSlider.maximumPercent
         stepSize: 1
         decimals: 0
-        onValueChanged: pidSlider.tunningValue = pidSlider.clamp(value)
+        onValueChanged: if (pidSlider.ready) pidSlider.tunningValue = pidSlider.clamp(value)
     }
 }

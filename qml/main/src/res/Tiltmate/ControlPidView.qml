@@ -19,8 +19,12 @@ OrvControl.ORVTabView {
     }
 
     function refreshSharedGains() {
-        yTab.item.f_DefValueChange()
-        zTab.item.f_DefValueChange()
+        var tabs = [yTab.item, zTab.item]
+        for (var i = 0; i < tabs.length; ++i) {
+            tabs[i].sharedKeTheta = sharedKeTheta
+            tabs[i].sharedKrPsi = sharedKrPsi
+            tabs[i].f_DefValueChange()
+        }
     }
 
     onSharedKeThetaChanged: refreshSharedGains()
@@ -48,8 +52,6 @@ OrvControl.ORVTabView {
         title: resLanguages.qsTr_STR_ID_100
         active: true
         ControlPIDY {
-            sharedKeTheta: pidView.sharedKeTheta
-            sharedKrPsi: pidView.sharedKrPsi
             onSharedGainMoved: pidView.shareGain(index, value)
         }
     }
@@ -58,8 +60,6 @@ OrvControl.ORVTabView {
         title: resLanguages.qsTr_STR_ID_101
         active: true
         ControlPIDZ {
-            sharedKeTheta: pidView.sharedKeTheta
-            sharedKrPsi: pidView.sharedKrPsi
             onSharedGainMoved: pidView.shareGain(index, value)
         }
     }

@@ -37,6 +37,7 @@ Item {
 
         OrvControl.ORVTabView {
             id: tabView
+            objectName: "pageTabs"
             anchors.top: serialPortView.bottom
             anchors.topMargin: 25 * OrvControl.ORVStyle.dp
             anchors.left: parent.left

@@ -41,6 +41,10 @@ Item {
             property alias camera: podCamera
             property var parts: [frontTransform, midTransform, backTransform]
 
+            function drawnAngles() {
+                return GLCode.lastDrawnAngles()
+            }
+
             Component.onCompleted: GLCode.initializeGL(canvas3d)
             onWidthChanged: GLCode.resizeGL(canvas3d)
             onHeightChanged: GLCode.resizeGL(canvas3d)

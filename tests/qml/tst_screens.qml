@@ -1,0 +1,96 @@
+import QtQuick 2.0
+import QtQuick.Window 2.2
+import QtTest 1.2
+import "qrc:/main/src/res/Tiltmate"
+import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
+
+// Renders the main window's four tabs and the two pages that are not placed, saves each as a
+// PNG beside the test (screen_*.png) for review, and checks what every picture must show.
+Item {
+    id: root
+    width: 800
+    height: 560
+
+    Component {
+        id: mainComponent
+        Loader { source: "qrc:/main/main.qml" }
+    }
+
+    ResLanguages { id: resLanguages }
+    OrvControl.ORVMessageBox { id: g_messageDlg }
+    OrvControl.ORVConnectWindow { id: g_connentDlg }
+
+    Loader {
+        id: pageLoader
+        anchors.fill: parent
+    }
+
+    TestCase {
+        name: "Screens"
+        when: windowShown
+
+        function findByText(item, text) {
+            if (!item)
+                return null
+            if (item.text === text && item.visible)
+                return item
+            for (var i = 0; i < item.children.length; ++i) {
+                var found = findByText(item.children[i], text)
+                if (found)
+                    return found
+            }
+            return null
+        }
+
+        function fillStandIns() {
+            runtimeSerialPortCtl.availableSerialPorts = ["ttyUSB0", "ttyS0"]
+            runtimeSensorsinfo.values = [12.5, -3.25, 90, 0.5, -1.25, 2, 1, 2, 98]
+            runtimeFirmwareController.firmwareListModel.clear()
+            runtimeFirmwareController.firmwareListModel.append({ Name: "IFB", AppVersion: "1.2.3", FileAppVersion: "1.2.4", UpgradeStatus: 0 })
+            runtimeFirmwareController.firmwareListModel.append({ Name: "MX", AppVersion: "2.0.1", FileAppVersion: "2.0.2", UpgradeStatus: 0 })
+            runtimeInstrumentConfig.values = [4, 0, 0, 0, 0]
+        }
+
+        function test_main_window_tabs() {
+            fillStandIns()
+            var window = createTemporaryObject(mainComponent, root).item
+            verify(window !== null)
+            window.requestActivate()
+            tryCompare(window, "visible", true)
+            runtimeFirmwareController.sigGetVersionSuccessed()
+            runtimeInstrumentConfig.sigDownloadSucceed()
+            runtimeInstrumentConfig.sigRefreshValue()
+            runtimeInstrumentConfig.typeMechanismChanged()
+            runtimeSensorsinfo.sigRefreshValue()
+            runtimeJoystickdevice.sigRefreshMapping()
+            runtimeJoystickdevice.sigRefreshStatus()
+            runtimeFirmwareController.firmwareListModel.setProperty(1, "UpgradeStatus", 37)
+
+            var names = ["running", "imu", "firmware", "configuration"]
+            var tabView = findChild(window.contentItem, "pageTabs")
+            verify(tabView !== null)
+            verify(tabView.enabled)
+            for (var i = 0; i < names.length; ++i) {
+                tabView.currentIndex = i
+                waitForRendering(window.contentItem)
+                var image = grabImage(window.contentItem)
+                image.save("screen_" + names[i] + ".png")
+                compare(image.width, window.width)
+                compare(image.height, window.height)
+            }
+            verify(findByText(window.contentItem, "Ver: 2.2") !== null)
+            compare(window.title, "ORV Tiltmate")
+        }
+
+        function test_pages_not_placed() {
+            var pages = ["WidgetTunning.qml", "WidgetMotorCalibration.qml"]
+            for (var i = 0; i < pages.length; ++i) {
+                pageLoader.source = "qrc:/main/src/res/Tiltmate/" + pages[i]
+                tryCompare(pageLoader, "status", Loader.Ready)
+                waitForRendering(pageLoader.item)
+                grabImage(pageLoader).save("screen_" + pages[i].replace(".qml", "") + ".png")
+            }
+            pageLoader.source = ""
+        }
+    }
+}
