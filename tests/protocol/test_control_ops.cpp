@@ -1,0 +1,91 @@
+// Start, stop, calibration, mechanism firmware and telemetry against the simulated gimbal.
+#include <array>
+#include <cstring>
+
+#include "sim_fixture.h"
+
+using namespace cradle_test;
+
+namespace {
+
+constexpr uint8_t kMechanism = 0x4E;
+constexpr uint8_t kCalibrate = 0x25, kStop = 0x26, kStart = 0x27;
+
+class ControlOps : public SimulatorTest {};
+
+}  // namespace
+
+TEST_F(ControlOps, StartAndStopReportTheUnitsStatusUnchanged) {
+    EXPECT_EQ(CradleStart(), 7);
+    EXPECT_TRUE(sim_.isRunning());
+    EXPECT_EQ(CradleStop(), 7);
+    EXPECT_FALSE(sim_.isRunning());
+    sim_.setControlFault(kStart, 2, status(0xF0));
+    EXPECT_EQ(CradleStart(), 8);
+    sim_.setControlFault(kStop, 2, status(0xFF));
+    EXPECT_EQ(CradleStop(), 9);
+    sim_.setControlFault(kStart, 2, silent());
+    EXPECT_EQ(CradleStart(), 2);
+}
+
+TEST_F(ControlOps, CalibrationOutcomes) {
+    EXPECT_EQ(CradleCalibration(2), 0);  // accepted, then done (scaled to a few tens of ms)
+    EXPECT_EQ(CradleCalibration(0), 8);  // no watching window
+    EXPECT_EQ(CradleCalibration(6), 4);  // no such type: nothing sent
+    EXPECT_EQ(CradleCalibration(-1), 4);
+    sim_.setControlFault(kCalibrate, 2, status(1, 1));
+    EXPECT_EQ(CradleCalibration(3), 7);  // done at once is reported as such, not as 0
+    sim_.setControlFault(kCalibrate, 2, status(0xFF, 1));
+    EXPECT_EQ(CradleCalibration(1), 9);
+}
+
+TEST_F(ControlOps, CalibrationThatNeverFinishesEndsWithItsWindow) {
+    sim_.setControlFault(kCalibrate, 2, status(0xF0));  // both replies say "in progress"
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CradleCalibration(1), 11);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 9900ms);
+    EXPECT_LT(took, 30s);
+}
+
+TEST_F(ControlOps, MechanismFirmware) {
+    EXPECT_EQ(CradleUpdateMechanismFirm(), 0);
+    sim_.setFault(kMechanism, status(0xF0));
+    EXPECT_EQ(CradleUpdateMechanismFirm(), 0);
+    sim_.setFault(kMechanism, status(0xFF));
+    EXPECT_EQ(CradleUpdateMechanismFirm(), 9);
+    sim_.setFault(kMechanism, silent());
+    EXPECT_EQ(CradleUpdateMechanismFirm(), 2);
+}
+
+TEST_F(ControlOps, TelemetryRecordsAreHandedOutWholeAndOutliveTheClose) {
+    unsigned char a[19], b[31];
+    std::memset(a, 0x77, sizeof a);
+    EXPECT_EQ(GetLogCradleDataA(a), 11);
+    EXPECT_EQ(GetLogCradleDataB(b), 11);
+    EXPECT_EQ(a[0], 0x77);  // untouched
+    EXPECT_EQ(GetLogCradleDataA(nullptr), 4);
+    std::array<uint8_t, 19> recordA;
+    std::array<uint8_t, 31> recordB;
+    for (size_t i = 0; i < recordA.size(); ++i) recordA[i] = static_cast<uint8_t>(i + 1);
+    for (size_t i = 0; i < recordB.size(); ++i) recordB[i] = static_cast<uint8_t>(0xC0 + i);
+    sim_.setTelemetryA(recordA);
+    sim_.setTelemetryB(recordB);
+    sim_.setTelemetryRate(50, 50);
+    ASSERT_TRUE(eventually([&] { return GetLogCradleDataA(a) == 0 && GetLogCradleDataB(b) == 0; }));
+    EXPECT_EQ(std::memcmp(a, recordA.data(), sizeof a), 0);
+    EXPECT_EQ(std::memcmp(b, recordB.data(), sizeof b), 0);
+    CSerialClosePort();
+    std::memset(a, 0, sizeof a);
+    EXPECT_EQ(GetLogCradleDataA(a), 0);
+    EXPECT_EQ(std::memcmp(a, recordA.data(), sizeof a), 0);
+}
+
+TEST_F(ControlOps, TelemetryStreamingDoesNotDisturbExchanges) {
+    sim_.setTelemetryRate(200, 200);
+    unsigned char record[187];
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(UnitVersionInfo(record), 0);
+        EXPECT_EQ(CradleStart(), 7);
+    }
+}

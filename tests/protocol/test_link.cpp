@@ -1,0 +1,290 @@
+// The serial link: opening, its errors, exclusivity, removal and reopening, the runtime log,
+// closing with every thread joined, and ports lost while exports run.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "sim_fixture.h"
+
+using namespace cradle_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+size_t countEntries(const char* folder) {
+    size_t count = 0;
+    if (DIR* dir = ::opendir(folder)) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.') ++count;
+        ::closedir(dir);
+    }
+    return count;
+}
+
+size_t openDescriptors() { return countEntries("/proc/self/fd"); }
+size_t threads() { return countEntries("/proc/self/task"); }
+
+double cpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Every protocol export once; what each returned, in a fixed order.
+std::vector<int> everyExport() {
+    unsigned char big[256] = {};
+    const int unit = 2;
+    return {UnitVersionInfo(big),
+            UpdateFirmRequest(&unit),
+            WriteFirm(&unit, big, 16, nullptr),
+            UploadCradleParameter(big),
+            DownloadCradleParameter(big),
+            UploadCradleConfig(big),
+            DownloadCradleConfig(big),
+            CradleCalibration(1),
+            CradleStart(),
+            CradleStop(),
+            CradleUpdateMechanismFirm()};
+}
+
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gimbalsim::Options options;
+        options.timeScale = 0.1;
+        sim_ = std::make_unique<gimbalsim::Simulator>(options);
+        ASSERT_TRUE(sim_->start());
+    }
+    void TearDown() override { CSerialClosePort(); }
+    std::string scratch(const std::string& name) {
+        const fs::path dir = fs::temp_directory_path() / ("cradle-link-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        dirs_.push_back(dir);
+        return (dir / name).string();
+    }
+    ~LinkTest() override {
+        for (const auto& dir : dirs_) fs::remove_all(dir);
+    }
+
+    std::unique_ptr<gimbalsim::Simulator> sim_;
+    std::vector<fs::path> dirs_;
+};
+
+}  // namespace
+
+TEST_F(LinkTest, ExportsAnswer14UntilOpenedAndAfterClose) {
+    EXPECT_EQ(everyExport(), std::vector<int>(11, 14));
+    EXPECT_EQ(GetSerialLastError(), 0);
+    EXPECT_EQ(CRuntimeLog(), 1);
+    EXPECT_EQ(CSerialClosePort(), 0);  // harmless when nothing is open
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    unsigned char record[187];
+    EXPECT_EQ(UnitVersionInfo(record), 0);
+    EXPECT_EQ(CSerialClosePort(), 0);
+    EXPECT_EQ(GetSerialLastError(), 0);
+    EXPECT_EQ(everyExport(), std::vector<int>(11, 14));
+    EXPECT_EQ(CRuntimeLog(), 1);
+}
+
+TEST_F(LinkTest, OpenWhileOpenIsRefusedAndChangesNothing) {
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    EXPECT_EQ(openPort(sim_->portPath()), 0);
+    EXPECT_EQ(GetSerialLastError(), 4);
+    EXPECT_EQ(CSerialOpenPortWithLog(sim_->portPath().c_str(), kBaud, kParity, kDataBits, kStopBits,
+                                     scratch("log").c_str()), 0);
+    EXPECT_EQ(GetSerialLastError(), 4);
+    unsigned char record[187];
+    EXPECT_EQ(UnitVersionInfo(record), 0);
+}
+
+TEST_F(LinkTest, OpenErrorsLeaveTheLibraryClosed) {
+    unsigned char record[187];
+    const std::string port = sim_->portPath();
+    auto expectOpenError = [&](int result, int error) {
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(GetSerialLastError(), error);
+        EXPECT_EQ(UnitVersionInfo(record), 14);
+    };
+    expectOpenError(openPort("/nonexistent/ttyGIMBAL9"), 2);
+    expectOpenError(CSerialOpenPort("cradleNoSuchPort", kBaud, kParity, kDataBits, kStopBits), 2);
+    expectOpenError(CSerialOpenPort(nullptr, kBaud, kParity, kDataBits, kStopBits), 2);
+    expectOpenError(openPort("/tmp/" + std::string(200, 'p')), 2);
+    expectOpenError(openPort("/dev/null"), 3);  // exists, but is no serial line
+    expectOpenError(CSerialOpenPort(port.c_str(), 12345, kParity, kDataBits, kStopBits), 3);
+    expectOpenError(CSerialOpenPort(port.c_str(), kBaud, 'x', kDataBits, kStopBits), 3);
+    expectOpenError(CSerialOpenPort(port.c_str(), kBaud, kParity, 9, kStopBits), 3);
+    expectOpenError(CSerialOpenPort(port.c_str(), kBaud, kParity, kDataBits, 3), 3);
+    expectOpenError(CSerialOpenPortWithLog(port.c_str(), kBaud, kParity, kDataBits, kStopBits, nullptr), 6);
+    expectOpenError(CSerialOpenPortWithLog(port.c_str(), kBaud, kParity, kDataBits, kStopBits,
+                                           "/nonexistent/dir/raw.log"), 6);
+    expectOpenError(CSerialOpenPortWithLog(port.c_str(), kBaud, kParity, kDataBits, kStopBits,
+                                           std::string(300, 'l').c_str()), 6);
+    // Every other setting the line accepts opens; the port is still usable afterwards.
+    EXPECT_EQ(CSerialOpenPort(port.c_str(), 9600, 'E', 7, 2), 1);
+    CSerialClosePort();
+    ASSERT_EQ(openPort(port), 1);
+    EXPECT_EQ(UnitVersionInfo(record), 0);
+}
+
+TEST_F(LinkTest, PortNamesWithoutAFolderAreLookedUpUnderDev) {
+    // "null" reaches /dev/null, which exists but takes no line settings (3); a missing name gives 2.
+    EXPECT_EQ(CSerialOpenPort("cradle-no-such-port", kBaud, kParity, kDataBits, kStopBits), 0);
+    EXPECT_EQ(GetSerialLastError(), 2);
+    EXPECT_EQ(CSerialOpenPort("null", kBaud, kParity, kDataBits, kStopBits), 0);
+    EXPECT_EQ(GetSerialLastError(), 3);
+}
+
+TEST_F(LinkTest, PortIsHeldExclusively) {
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    const int fd = ::open(sim_->portPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd >= 0) {  // root may open it despite TIOCEXCL, but cannot take the lock
+        EXPECT_NE(::flock(fd, LOCK_EX | LOCK_NB), 0);
+        ::close(fd);
+    }
+    CSerialClosePort();
+    const int again = ::open(sim_->portPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(again, 0);
+    EXPECT_EQ(::flock(again, LOCK_EX | LOCK_NB), 0);  // released by the close
+    ::close(again);
+}
+
+TEST_F(LinkTest, RemovalIsDetectedAndTheWatchdogReopens) {
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    unsigned char record[187];
+    ASSERT_EQ(UnitVersionInfo(record), 0);
+    const double cpuBefore = cpuSeconds();
+    sim_->unplug();
+    ASSERT_TRUE(eventually([] { return GetSerialLastError() == 7; }, 5s));
+    EXPECT_EQ(UnitVersionInfo(record), 1);  // nothing can be sent while the port is gone
+    EXPECT_EQ(SendStartFsApp(), 0);
+    // A hung-up line must not make the reader spin while it is gone (a spin would burn seconds here).
+    EXPECT_LT(cpuSeconds() - cpuBefore, 1.5);
+    sim_->replug();
+    ASSERT_TRUE(eventually([] { return SendStartFsApp() == 1; }, 5s));
+    EXPECT_EQ(GetSerialLastError(), 7);  // stays until the close
+    EXPECT_EQ(UnitVersionInfo(record), 0);
+    CSerialClosePort();
+    EXPECT_EQ(GetSerialLastError(), 0);
+}
+
+TEST_F(LinkTest, OpenAfterRemovalWithoutCloseReplacesTheOldThreads) {
+    const size_t threadsBefore = threads();
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    EXPECT_EQ(threads(), threadsBefore + 3);
+    sim_->unplug();
+    ASSERT_TRUE(eventually([] { return GetSerialLastError() == 7; }, 5s));
+
+    gimbalsim::Simulator other;
+    ASSERT_TRUE(other.start());
+    const size_t threadsLost = threads();  // the lost link's three are still among them
+    ASSERT_EQ(openPort(other.portPath()), 1);
+    EXPECT_EQ(threads(), threadsLost);  // the old set was stopped before the new one started
+    unsigned char record[187];
+    EXPECT_EQ(UnitVersionInfo(record), 0);
+    CSerialClosePort();
+    EXPECT_EQ(threads(), threadsLost - 3);
+}
+
+TEST_F(LinkTest, RuntimeLogHoldsEveryReceivedByte) {
+    const std::string log = scratch("raw.log");
+    ASSERT_EQ(CSerialOpenPortWithLog(sim_->portPath().c_str(), kBaud, kParity, kDataBits, kStopBits, log.c_str()), 1);
+    std::vector<uint8_t> bytes(3000);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 31);
+    sim_->sendRaw(bytes);
+    ASSERT_TRUE(eventually([&] { return fs::exists(log) && fs::file_size(log) >= bytes.size(); }));
+    CSerialClosePort();
+    EXPECT_EQ(readFile(log), std::string(bytes.begin(), bytes.end()));
+}
+
+TEST_F(LinkTest, RuntimeLogRotatesPastOneMebibyte) {
+    const std::string log = scratch("rotating.log");
+    const std::string backup = log + ".bak";
+    const std::string old(1048576 - 10, 'o');
+    std::ofstream(log, std::ios::binary) << old;
+    std::ofstream(backup, std::ios::binary) << "stale backup";
+    ASSERT_EQ(CSerialOpenPortWithLog(sim_->portPath().c_str(), kBaud, kParity, kDataBits, kStopBits, log.c_str()), 1);
+    const std::vector<uint8_t> fresh(100, 'n');
+    sim_->sendRaw(fresh);
+    ASSERT_TRUE(eventually([&] {
+        return fs::exists(log) && fs::exists(backup) &&
+               fs::file_size(log) + fs::file_size(backup) == old.size() + fresh.size();
+    }));
+    CSerialClosePort();
+    const std::string current = readFile(log), previous = readFile(backup);
+    EXPECT_LE(previous.size(), 1048576u);
+    EXPECT_FALSE(current.empty());
+    EXPECT_EQ(previous + current, old + std::string(fresh.begin(), fresh.end()));
+}
+
+TEST_F(LinkTest, ExportsReportNotSentWhileThePortIsGone) {
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    sim_->unplug();
+    ASSERT_TRUE(eventually([] { return GetSerialLastError() == 7; }, 5s));
+    // Families have locks of their own, so they run side by side here.
+    unsigned char version[187], params[52] = {1, 1}, config[40] = {}, image[16] = {};
+    const int unit = 2;
+    int results[11] = {};
+    std::vector<std::thread> runners;
+    runners.emplace_back([&] { results[0] = UnitVersionInfo(version); });
+    runners.emplace_back([&] { results[1] = UpdateFirmRequest(&unit); });
+    runners.emplace_back([&] { results[2] = WriteFirm(&unit, image, sizeof image, nullptr); });
+    runners.emplace_back([&] { results[3] = UploadCradleParameter(params); });
+    runners.emplace_back([&] { results[4] = DownloadCradleParameter(params); });
+    runners.emplace_back([&] {
+        results[5] = UploadCradleConfig(config);
+        results[6] = DownloadCradleConfig(config);
+        results[7] = CradleCalibration(1);
+        results[8] = CradleStart();
+        results[9] = CradleStop();
+    });
+    runners.emplace_back([&] { results[10] = CradleUpdateMechanismFirm(); });
+    for (auto& runner : runners) runner.join();
+    EXPECT_EQ(std::vector<int>(results, results + 11), std::vector<int>(11, 1));
+}
+
+TEST_F(LinkTest, FamiliesRunSideBySide) {
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    sim_->setTelemetryRate(100, 100);
+    unsigned char version[187], params[52] = {2, 3, 4}, config[40] = {};
+    int results[4] = {-1, -1, -1, -1};
+    std::thread a([&] { results[0] = UnitVersionInfo(version); });
+    std::thread b([&] { results[1] = DownloadCradleParameter(params); });
+    std::thread c([&] { results[2] = DownloadCradleConfig(config); });
+    std::thread d([&] { results[3] = CradleUpdateMechanismFirm(); });
+    for (std::thread* t : {&a, &b, &c, &d}) t->join();
+    EXPECT_EQ(std::vector<int>(results, results + 4), std::vector<int>(4, 0));
+}
+
+TEST_F(LinkTest, FiftyOpenCloseCyclesWithTelemetryLeakNothing) {
+    sim_->setTelemetryRate(200, 200);
+    // One cycle first: the library's wake-up descriptor is made once, at its first use.
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    CSerialClosePort();
+    const size_t descriptors = openDescriptors();
+    const size_t threadCount = threads();
+    unsigned char record[31];
+    for (int cycle = 0; cycle < 50; ++cycle) {
+        ASSERT_EQ(openPort(sim_->portPath()), 1) << "cycle " << cycle << " error " << GetSerialLastError();
+        if (cycle % 10 == 0) {
+            unsigned char version[187];
+            EXPECT_EQ(UnitVersionInfo(version), 0);
+            EXPECT_TRUE(eventually([&] { return GetLogCradleDataB(record) == 0; }));
+        }
+        EXPECT_EQ(CSerialClosePort(), 0);
+    }
+    EXPECT_EQ(openDescriptors(), descriptors);
+    EXPECT_EQ(threads(), threadCount);
+}

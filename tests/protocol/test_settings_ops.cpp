@@ -1,0 +1,160 @@
+// Parameter and configuration transfer against the simulated gimbal.
+#include <array>
+#include <cstring>
+
+#include "sim_fixture.h"
+
+using namespace cradle_test;
+
+namespace {
+
+constexpr uint8_t kControl = 0x4D, kParamWrite = 0x72, kParamRead = 0x73;
+constexpr uint8_t kWriteItem = 0x22, kReadItem = 0x23, kSave = 0x24;
+
+struct ParameterRecord {
+    std::array<unsigned char, 52> bytes{};
+    ParameterRecord(std::initializer_list<std::pair<uint8_t, uint16_t>> entries) {
+        for (const auto& [number, value] : entries) {
+            const size_t k = bytes[0]++;
+            bytes[1 + k] = number;
+            bytes[18 + 2 * k] = static_cast<unsigned char>(value);
+            bytes[19 + 2 * k] = static_cast<unsigned char>(value >> 8);
+        }
+    }
+    uint16_t value(size_t k) const { return static_cast<uint16_t>(bytes[18 + 2 * k] | bytes[19 + 2 * k] << 8); }
+};
+
+std::array<uint8_t, 38> sampleConfig() {
+    std::array<uint8_t, 38> record;
+    for (size_t i = 0; i < record.size(); ++i) record[i] = static_cast<uint8_t>(0x40 + i);
+    return record;
+}
+
+class SettingsOps : public SimulatorTest {};
+
+}  // namespace
+
+TEST_F(SettingsOps, UploadParametersThenTheClosingWrite) {
+    ParameterRecord record{{5, 0x1234}, {6, 7}, {10, 0xFFFF}, {11, 0}, {20, 300}};
+    sim_.clearReceived();
+    ASSERT_EQ(UploadCradleParameter(record.bytes.data()), 0);
+    EXPECT_EQ(sim_.parameter(5), 0x1234);
+    EXPECT_EQ(sim_.parameter(10), 0xFFFF);
+    EXPECT_EQ(sim_.parameter(20), 300);
+    const Frames writes = framesOf(kParamWrite);
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0].size(), 36u + 10u + 2u);
+    EXPECT_EQ(writes[0][3], 5);
+    EXPECT_EQ(writes[1].size(), 36u);
+    EXPECT_EQ(writes[1][3], 0xFF);
+
+    sim_.clearReceived();
+    ParameterRecord empty{};
+    ASSERT_EQ(UploadCradleParameter(empty.bytes.data()), 0);
+    ASSERT_EQ(framesOf(kParamWrite).size(), 1u);  // only the closing write
+}
+
+TEST_F(SettingsOps, DownloadParameters) {
+    sim_.setParameter(3, 0xBEEF);
+    sim_.setParameter(17, 42);
+    ParameterRecord record{{3, 0}, {17, 0}};
+    ASSERT_EQ(DownloadCradleParameter(record.bytes.data()), 0);
+    EXPECT_EQ(record.value(0), 0xBEEF);
+    EXPECT_EQ(record.value(1), 42);
+
+    sim_.clearReceived();
+    ParameterRecord empty{};
+    EXPECT_EQ(DownloadCradleParameter(empty.bytes.data()), 0);
+    EXPECT_TRUE(framesOf(kParamRead).empty());
+}
+
+TEST_F(SettingsOps, ParameterRefusalsAndBadRecords) {
+    ParameterRecord record{{1, 1}};
+    EXPECT_EQ(UploadCradleParameter(nullptr), 4);
+    EXPECT_EQ(DownloadCradleParameter(nullptr), 4);
+    ParameterRecord tooMany{};
+    tooMany.bytes[0] = 18;  // more than the record holds
+    EXPECT_EQ(UploadCradleParameter(tooMany.bytes.data()), 4);
+    EXPECT_EQ(DownloadCradleParameter(tooMany.bytes.data()), 4);
+    sim_.setFault(kParamWrite, status(0xFD));
+    EXPECT_EQ(UploadCradleParameter(record.bytes.data()), 3);
+    sim_.setFault(kParamWrite, status(0xFE));
+    EXPECT_EQ(UploadCradleParameter(record.bytes.data()), 10);
+    sim_.setFault(kParamRead, status(0xFD));
+    EXPECT_EQ(DownloadCradleParameter(record.bytes.data()), 3);
+    sim_.setFault(kParamRead, status(0xFE));
+    EXPECT_EQ(DownloadCradleParameter(record.bytes.data()), 10);
+}
+
+TEST_F(SettingsOps, SilentParameterExchangesGiveNoReply) {
+    ParameterRecord record{{1, 1}};
+    sim_.setFault(kParamWrite, silent());
+    sim_.setFault(kParamRead, silent());
+    EXPECT_EQ(UploadCradleParameter(record.bytes.data()), 2);
+    EXPECT_EQ(DownloadCradleParameter(record.bytes.data()), 2);
+}
+
+TEST_F(SettingsOps, UploadConfigWritesSevenItemsAndSaves) {
+    const auto record = sampleConfig();
+    unsigned char buffer[40] = {};
+    std::memcpy(buffer, record.data(), record.size());
+    sim_.clearReceived();
+    ASSERT_EQ(UploadCradleConfig(buffer), 0);
+    EXPECT_EQ(sim_.savedConfigRecord(), record);
+
+    const Frames frames = framesOf(kControl);
+    ASSERT_EQ(frames.size(), 8u);
+    const uint8_t units[] = {2, 2, 4, 4, 8, 8, 12};
+    const int firstPosition[] = {0, 6, 12, 18, 22, 28, 32};
+    const int used[] = {6, 6, 6, 4, 6, 4, 6};
+    for (int item = 0; item < 7; ++item) {
+        const auto& frame = frames[static_cast<size_t>(item)];
+        EXPECT_EQ(frame[4], units[item]);
+        EXPECT_EQ(frame[5], kWriteItem);
+        EXPECT_EQ(frame[6], item + 1);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(frame[7 + static_cast<size_t>(i)], i < used[item] ? record[static_cast<size_t>(firstPosition[item] + i)] : 0)
+                << "item " << item + 1 << " byte " << i;
+    }
+    EXPECT_EQ(frames[7][4], 0x0E);
+    EXPECT_EQ(frames[7][5], kSave);
+}
+
+TEST_F(SettingsOps, SaveConfirmationsMayArriveInAnyOrder) {
+    unsigned char buffer[40] = {};
+    gimbalsim::Fault late;
+    late.delayMs = 400;
+    sim_.setControlFault(kSave, 2, late);
+    late.delayMs = 200;
+    sim_.setControlFault(kSave, 4, late);
+    EXPECT_EQ(UploadCradleConfig(buffer), 0);
+}
+
+TEST_F(SettingsOps, UnconfirmedSaveOrUnacknowledgedItem) {
+    unsigned char buffer[40] = {};
+    sim_.setControlFault(kSave, 8, silent());
+    EXPECT_EQ(UploadCradleConfig(buffer), 9);
+    sim_.clearFaults();
+    sim_.setControlFault(kSave, 4, status(0xFF));
+    EXPECT_EQ(UploadCradleConfig(buffer), 9);
+    sim_.clearFaults();
+    sim_.setControlFault(kWriteItem, 8, status(0xFF));  // a wrong status does not end the wait early
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(UploadCradleConfig(buffer), 2);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1900ms);
+    EXPECT_EQ(UploadCradleConfig(nullptr), 4);
+}
+
+TEST_F(SettingsOps, DownloadConfig) {
+    const auto record = sampleConfig();
+    sim_.setConfigRecord(record);
+    unsigned char buffer[40];
+    std::memset(buffer, 0xEE, sizeof buffer);
+    ASSERT_EQ(DownloadCradleConfig(buffer), 0);
+    EXPECT_EQ(std::memcmp(buffer, record.data(), record.size()), 0);
+    EXPECT_EQ(buffer[38], 0xEE);  // the two spare bytes are left alone
+    EXPECT_EQ(buffer[39], 0xEE);
+    EXPECT_EQ(DownloadCradleConfig(nullptr), 4);
+    sim_.setControlFault(kReadItem, 4, silent());
+    EXPECT_EQ(DownloadCradleConfig(buffer), 2);
+}
