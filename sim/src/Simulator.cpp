@@ -12,6 +12,9 @@
 #include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -80,6 +83,7 @@ struct Simulator::Impl {
 
     PtyPort port;
     int wakeFd = -1;
+    int closeWatch = -1;  // inotify: a host closed the port
     std::thread serveThread, outputThread;
     Clock::time_point outFreeAt{};
 
@@ -118,9 +122,15 @@ void Simulator::Impl::serve() {
             const auto wait = std::chrono::ceil<std::chrono::milliseconds>(inbound.front().first - Clock::now());
             timeoutMs = int(std::max<int64_t>(0, wait.count()));
         }
-        pollfd fds[2] = {{wakeFd, POLLIN, 0}, {port.master, short(lineOpen ? POLLIN : 0), 0}};
-        if (poll(fds, 2, timeoutMs) < 0 && errno != EINTR) return;
-        if (fds[0].revents) return;  // the wake descriptor is only ever written to stop
+        pollfd fds[3] = {{wakeFd, POLLIN, 0}, {port.master, short(lineOpen ? POLLIN : 0), 0}, {closeWatch, POLLIN, 0}};
+        if (poll(fds, 3, timeoutMs) < 0 && errno != EINTR) break;
+        if (fds[0].revents) break;  // the wake descriptor is only ever written to stop
+        if (fds[2].revents & POLLIN) {
+            char events[4096];
+            while (read(closeWatch, events, sizeof events) > 0) {
+            }
+            ioctl(port.slave, TIOCNXCL);
+        }
         if (fds[1].revents & POLLIN) {
             std::vector<uint8_t> chunk(kReadChunkBytes);
             const ssize_t n = read(port.master, chunk.data(), chunk.size());
@@ -135,7 +145,7 @@ void Simulator::Impl::serve() {
                 inbound.emplace_back(due, std::move(chunk));
             }
         } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            lineOpen = false;  // nothing more will come; wait for the stop request only
+            lineOpen = false;  // cannot happen while we hold the slave; never spin on it regardless
         }
         while (!inbound.empty() && inbound.front().first <= Clock::now()) {
             reader.feed(inbound.front().second.data(), inbound.front().second.size());
@@ -280,13 +290,16 @@ bool Simulator::start() {
     if (s.linkPath.empty()) return false;
     std::string error;
     if (!openPty(s.port, error)) return false;
-    if (!placeLink(s.linkPath, s.port.slaveName, error)) {
-        closePty(s.port);
-        return false;
-    }
+    // A pty keeps a host's exclusive-use flag for as long as its master is open, unlike a real port,
+    // so an ordinary user could never reopen it: the serving thread clears it whenever a host closes.
+    // Watched before the link exists, so no close can slip past.
+    s.closeWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (s.closeWatch >= 0) inotify_add_watch(s.closeWatch, s.port.slaveName.c_str(), IN_CLOSE_WRITE | IN_CLOSE_NOWRITE);
     s.wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (s.wakeFd < 0) {
-        removeLink(s.linkPath, s.port.slaveName);
+    if (s.wakeFd < 0 || !placeLink(s.linkPath, s.port.slaveName, error)) {
+        if (s.wakeFd >= 0) close(s.wakeFd);
+        if (s.closeWatch >= 0) close(s.closeWatch);
+        s.wakeFd = s.closeWatch = -1;
         closePty(s.port);
         return false;
     }
@@ -317,7 +330,8 @@ void Simulator::stop() {
     s.serveThread.join();
     s.outputThread.join();
     close(s.wakeFd);
-    s.wakeFd = -1;
+    if (s.closeWatch >= 0) close(s.closeWatch);
+    s.wakeFd = s.closeWatch = -1;
     removeLink(s.linkPath, s.port.slaveName);
     closePty(s.port);
     s.serving = false;

@@ -40,6 +40,7 @@ public:
     HostLine& operator=(const HostLine&) = delete;
 
     bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
 
     void send(const std::vector<uint8_t>& bytes) {
         size_t at = 0;

@@ -1,7 +1,9 @@
 // The simulator served through a real pty: replies, faults on the line, telemetry, pacing, unplug/replug.
 #include <gtest/gtest.h>
 
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 
 #include "frames.h"
 #include "gimbalsim/Simulator.h"
@@ -282,4 +284,21 @@ TEST(SimulatorServer, LinkPathGivenByTheCallerIsUsedAndRegularFilesAreNotReplace
     EXPECT_TRUE(pathExists(o.linkPath));
     unlink(o.linkPath.c_str());
     rmdir(dir);
+}
+
+TEST(SimulatorServer, HostExclusiveUseEndsWhenTheHostCloses) {
+    Simulator sim(quickOptions());
+    ASSERT_TRUE(sim.start());
+    {
+        HostLine first(sim.portPath());
+        ASSERT_EQ(ioctl(first.fd(), TIOCEXCL), 0);
+    }
+    // Root may open an exclusive tty anyway; what matters is that the flag did not outlive the host.
+    HostLine second(sim.portPath());
+    ASSERT_TRUE(second.isOpen());
+    second.send(request(0x4E));
+    ASSERT_TRUE(second.frame(0x4E));
+    int exclusive = -1;
+    ASSERT_EQ(ioctl(second.fd(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
 }
