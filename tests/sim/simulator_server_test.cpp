@@ -6,6 +6,7 @@
 #include <termios.h>
 
 #include "frames.h"
+#include "gimbalsim/DemoMarker.h"
 #include "gimbalsim/Simulator.h"
 #include "host_line.h"
 
@@ -301,4 +302,44 @@ TEST(SimulatorServer, HostExclusiveUseEndsWhenTheHostCloses) {
     int exclusive = -1;
     ASSERT_EQ(ioctl(second.fd(), TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 0);
+}
+
+TEST(SimulatorServer, StartApplicationRebootsWithTheDemoVersionAndPausesTelemetry) {
+    Options o = quickOptions();
+    o.telemetryAHz = 50;
+    Simulator sim(o);
+    ASSERT_TRUE(sim.start());
+    HostLine host(sim.portPath());
+    const auto image = makeDemoImage(2, 4, 2, 600);
+    host.send(firmwareRequest(2));
+    ASSERT_TRUE(host.frame(0x44));
+    for (uint16_t n = 1; n <= 3; ++n) {
+        host.send(firmwareBlock(2, image, n));
+        ASSERT_TRUE(host.frame(0x45));
+    }
+    host.send(firmwareBlock(2, image, 0, true));
+    auto closing = host.frame(0x45);
+    ASSERT_TRUE(closing);
+    ASSERT_EQ(closing->bytes[3], 1);
+
+    ASSERT_TRUE(host.frame(0x6B)) << "streaming before the reboot";
+    sim.clearReceived();
+    host.send(request(0x46));
+    ASSERT_TRUE(sim.waitForFrames(1, 5s));
+    const auto rebooted = Clock::now();
+    // Records already on their way may still arrive; the next one generated after the reboot comes
+    // only once the application is up again.
+    std::optional<ReplyFrame> next;
+    do {
+        next = host.frame(0x6B);
+        ASSERT_TRUE(next);
+    } while (Clock::now() - rebooted < 100ms);
+    EXPECT_GE(Clock::now() - rebooted, 900ms);
+
+    host.send(request(0x43));
+    auto version = host.frame(0x43);
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version->bytes[36 + 1 + 6 + 0], 2);  // MX entry
+    EXPECT_EQ(version->bytes[36 + 1 + 6 + 2], 4);
+    EXPECT_EQ(version->bytes[36 + 1 + 6 + 3], 2);
 }
