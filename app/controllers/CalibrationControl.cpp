@@ -12,6 +12,8 @@ CalibrationControl::CalibrationControl(QObject* parent)
     : QObject(parent)
     , m_manager(ORVInteractiveCommandManager::instance())
 {
+    // The signatures name the enumeration unqualified; the alias lets queued calls and spies copy it.
+    qRegisterMetaType<CalibrationControl::CRADLECALIBRATION>("CRADLECALIBRATION");
     connect(m_manager, &ORVInteractiveCommandManager::sg_protocolCommandResult,
             this, &CalibrationControl::st_serial_event);
 }

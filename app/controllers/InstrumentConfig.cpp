@@ -38,6 +38,8 @@ InstrumentConfig::InstrumentConfig(QObject* parent)
     , m_controllerNames{"SBUS", "PPM", "TTL", "CAN"}
     , m_manager(ORVInteractiveCommandManager::instance())
 {
+    // The signatures name the enumeration unqualified; the alias lets queued calls and spies copy it.
+    qRegisterMetaType<InstrumentConfig::InstrumentType>("InstrumentType");
     connect(m_manager, &ORVInteractiveCommandManager::sg_protocolCommandResult,
             this, &InstrumentConfig::st_serial_event);
 }

@@ -49,6 +49,8 @@ JoyStickDevice::JoyStickDevice(QObject* parent)
         m_channels[f].mapping = short(f);
         m_channels[f].value = m_defaultValue;
     }
+    // The signatures name the enumeration unqualified; the alias lets queued calls and spies copy it.
+    qRegisterMetaType<JoyStickDevice::JoyStickChannelFunc>("JoyStickChannelFunc");
     connect(m_manager, &ORVInteractiveCommandManager::sg_protocolCommandResult,
             this, &JoyStickDevice::st_serial_event);
 }

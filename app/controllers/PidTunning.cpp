@@ -44,6 +44,8 @@ PidTunning::PidTunning(QObject* parent)
     keyTable();
     for (int& value : m_values)
         value = m_defaultValue;
+    // The signatures name the enumeration unqualified; the alias lets queued calls and spies copy it.
+    qRegisterMetaType<PidTunning::PidParameterIndex>("PidParameterIndex");
     connect(m_manager, &ORVInteractiveCommandManager::sg_protocolCommandResult,
             this, &PidTunning::st_serial_event);
 }

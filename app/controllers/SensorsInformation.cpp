@@ -25,6 +25,8 @@ SensorsInformation::SensorsInformation(QObject* parent)
     : QObject(parent)
     , m_manager(ORVInteractiveCommandManager::instance())
 {
+    // The signatures name the enumeration unqualified; the alias lets queued calls and spies copy it.
+    qRegisterMetaType<SensorsInformation::SensorDataIndex>("SensorDataIndex");
     connect(m_manager, &ORVInteractiveCommandManager::sg_protocolCommandResult,
             this, &SensorsInformation::st_serial_event);
 }

@@ -5,6 +5,7 @@
 
 #include "InstrumentConfig.h"
 #include "ORVInteractiveCommandManager.h"
+#include "SignalRecorder.h"
 
 using Manager = ORVInteractiveCommandManager;
 using I = InstrumentConfig;
@@ -42,35 +43,33 @@ void setValues(I& config, const QList<int>& values)
 
 } // namespace
 
-// One log for the controller's signals and the requests it hands the manager, so order is checked.
-class InstrumentLog : public QObject
-{
-    Q_OBJECT
-signals:
-    void seen(QString name, QVariantList args);
-};
-
 class TestInstrumentConfig : public QObject
 {
     Q_OBJECT
 
-    template <class Sender, class... Args>
-    void watch(Sender* sender, void (Sender::*signal)(Args...), const QString& name)
+    Manager* m_manager = nullptr;
+    I* m_config = nullptr;
+    SignalRecorder m_recorder;  // the controller's signals and the requests it makes, in one order
+    QSignalSpy* m_uploads = nullptr;
+    QSignalSpy* m_downloads = nullptr;
+    QSignalSpy* m_firmUpdates = nullptr;
+    QSignalSpy* m_ranges = nullptr;
+    QTemporaryDir m_dir;
+    QString m_defaults;
+
+    QStringList seen() const
     {
-        connect(sender, signal, &m_log, [this, name](Args... args) {
-            emit m_log.seen(name, QVariantList{QVariant::fromValue(args)...});
-        });
+        QStringList names = m_recorder.names();
+        names.removeAll("sg_protocolCommandResult");
+        return names;
     }
 
-    QStringList names() const
+    void clearAll()
     {
-        QStringList list;
-        for (const QList<QVariant>& entry : *m_spy)
-            list << entry.at(0).toString();
-        return list;
+        m_recorder.clear();
+        for (QSignalSpy* spy : {m_uploads, m_downloads, m_firmUpdates, m_ranges})
+            spy->clear();
     }
-
-    QVariantList argsOf(int position) const { return m_spy->at(position).at(1).toList(); }
 
     void reply(Manager::ProtocolCommandEnum command, int result, const QByteArray& data = {})
     {
@@ -84,13 +83,6 @@ class TestInstrumentConfig : public QObject
         file.write(content);
     }
 
-    Manager* m_manager = nullptr;
-    I* m_config = nullptr;
-    InstrumentLog m_log;
-    QSignalSpy* m_spy = nullptr;
-    QTemporaryDir m_dir;
-    QString m_defaults;
-
 private slots:
     void initTestCase()
     {
@@ -103,33 +95,22 @@ private slots:
 
         m_config = new I(this);
         m_config->setDefaultsFilePath(m_defaults);
-        watch(m_config, &I::sigInputChanged, "sigInputChanged");
-        watch(m_config, &I::sigRefreshValue, "sigRefreshValue");
-        watch(m_config, &I::sigDownloading, "sigDownloading");
-        watch(m_config, &I::sigDownloadSucceed, "sigDownloadSucceed");
-        watch(m_config, &I::sigDownloadFailed, "sigDownloadFailed");
-        watch(m_config, &I::sigDownloadFinished, "sigDownloadFinished");
-        watch(m_config, &I::sigUploading, "sigUploading");
-        watch(m_config, &I::sigUploadSucceed, "sigUploadSucceed");
-        watch(m_config, &I::sigUploadFailed, "sigUploadFailed");
-        watch(m_config, &I::sigUploadFinished, "sigUploadFinished");
-        watch(m_config, &I::typeMechanismChanged, "typeMechanismChanged");
-        watch(m_config, &I::sigUpdateFirmFailed, "sigUpdateFirmFailed");
-        watch(m_config, &I::sigUnsupportMechanism, "sigUnsupportMechanism");
-        watch(m_manager, &Manager::sg_uploadSettings, "sg_uploadSettings");
-        watch(m_manager, &Manager::sg_downloadSettings, "sg_downloadSettings");
-        watch(m_manager, &Manager::sg_cardleUpdateFirm, "sg_cardleUpdateFirm");
-        m_spy = new QSignalSpy(&m_log, &InstrumentLog::seen);
+        m_recorder.watch(m_config);
+        m_recorder.watch(m_manager);
+        m_uploads = new QSignalSpy(m_manager, &Manager::sg_uploadSettings);
+        m_downloads = new QSignalSpy(m_manager, &Manager::sg_downloadSettings);
+        m_firmUpdates = new QSignalSpy(m_manager, &Manager::sg_cardleUpdateFirm);
+        m_ranges = new QSignalSpy(m_config, &I::sigInputChanged);
     }
 
     void init()
     {
         setValues(*m_config, {0, 0, 0, 0, 0});
         QFile::remove(m_defaults);
-        m_spy->clear();
+        clearAll();
     }
 
-    void cleanupTestCase() { delete m_spy; }
+    void cleanupTestCase() { qDeleteAll(QList<QSignalSpy*>{m_uploads, m_downloads, m_firmUpdates, m_ranges}); }
 
     void listIndicesAndWireCodes()
     {
@@ -193,8 +174,8 @@ private slots:
     {
         setValues(*m_config, {4, 1, 1, 2, 2});
         m_config->uploadConfig();
-        QCOMPARE(names(), QStringList({"typeMechanismChanged", "sigUploading", "sg_uploadSettings"}));
-        const QVariantList request = argsOf(2);
+        QCOMPARE(seen(), QStringList({"typeMechanismChanged", "sigUploading", "sg_uploadSettings"}));
+        const QVariantList request = m_uploads->at(0);
         QCOMPARE(request.at(0).value<Manager::ProtocolCommandEnum>(),
                  Manager::PROTOCOL_PARAMETERINSTRUMENTUPLOAD);
         QCOMPARE(request.at(1).value<QList<int>>(), QList<int>({0, 1, 2, 3, 4}));
@@ -205,13 +186,13 @@ private slots:
     {
         setValues(*m_config, {6, 1, 0, 0, 0});  // PPM
         m_config->uploadConfig();
-        QCOMPARE(argsOf(2).at(2).value<QList<int>>(), QList<int>({6, 4, 1, 1, 0}));
+        QCOMPARE(m_uploads->at(0).at(2).value<QList<int>>(), QList<int>({6, 4, 1, 1, 0}));
         QCOMPARE(m_config->getInstrumentValue(I::TYPE_NACELLECTL), short(3));
 
-        m_spy->clear();
+        clearAll();
         setValues(*m_config, {9, 2, 0, 0, 0});  // TTL already suits it
         m_config->uploadConfig();
-        QCOMPARE(argsOf(2).at(2).value<QList<int>>(), QList<int>({9, 3, 1, 1, 0}));
+        QCOMPARE(m_uploads->at(0).at(2).value<QList<int>>(), QList<int>({9, 3, 1, 1, 0}));
         QCOMPARE(m_config->getInstrumentValue(I::TYPE_NACELLECTL), short(2));
     }
 
@@ -219,36 +200,36 @@ private slots:
     {
         setValues(*m_config, {1, 0, 0, 0, 0});
         reply(Manager::PROTOCOL_PARAMETERINSTRUMENTUPLOAD, 0);
-        QCOMPARE(names(), QStringList({"sigRefreshValue", "sigInputChanged", "sigUploadSucceed",
+        QCOMPARE(seen(), QStringList({"sigRefreshValue", "sigInputChanged", "sigUploadSucceed",
                                        "typeMechanismChanged", "sigUploadFinished"}));
-        QCOMPARE(argsOf(1), QVariantList({QVariant::fromValue(short(1696)), QVariant::fromValue(short(352))}));
+        QCOMPARE(m_ranges->at(0), QVariantList({QVariant::fromValue(short(1696)), QVariant::fromValue(short(352))}));
 
-        m_spy->clear();
+        clearAll();
         reply(Manager::PROTOCOL_PARAMETERINSTRUMENTUPLOAD, 2);
-        QCOMPARE(names(), QStringList({"sigUploadFailed", "sigUploadFinished"}));
+        QCOMPARE(seen(), QStringList({"sigUploadFailed", "sigUploadFinished"}));
         QCOMPARE(valuesOf(*m_config), QList<int>({1, 0, 0, 0, 0}));
     }
 
     void downloadStoresPageValues()
     {
         m_config->downloadConfig();
-        QCOMPARE(names(), QStringList({"sigDownloading", "sg_downloadSettings"}));
-        QCOMPARE(argsOf(1).at(0).value<Manager::ProtocolCommandEnum>(),
+        QCOMPARE(seen(), QStringList({"sigDownloading", "sg_downloadSettings"}));
+        QCOMPARE(m_downloads->at(0).at(0).value<Manager::ProtocolCommandEnum>(),
                  Manager::PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD);
-        QCOMPARE(argsOf(1).at(1).value<QList<int>>(), QList<int>({0, 1, 2, 3, 4}));
+        QCOMPARE(m_downloads->at(0).at(1).value<QList<int>>(), QList<int>({0, 1, 2, 3, 4}));
 
-        m_spy->clear();
+        clearAll();
         reply(Manager::PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD, 0, parameterRecord({9, 3, 2, 1, 10}));
         QCOMPARE(valuesOf(*m_config), QList<int>({9, 2, 1, 0, 2}));
-        QCOMPARE(names(), QStringList({"sigRefreshValue", "sigInputChanged", "sigDownloadSucceed",
+        QCOMPARE(seen(), QStringList({"sigRefreshValue", "sigInputChanged", "sigDownloadSucceed",
                                        "typeMechanismChanged", "sigDownloadFinished"}));
-        QCOMPARE(argsOf(1), QVariantList({QVariant::fromValue(short(1940)), QVariant::fromValue(short(1100))}));
+        QCOMPARE(m_ranges->at(0), QVariantList({QVariant::fromValue(short(1940)), QVariant::fromValue(short(1100))}));
     }
 
     void downloadOfUnsupportedModuleWarns()
     {
         reply(Manager::PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD, 0, parameterRecord({8, 1, 1, 1, 0}));
-        QCOMPARE(names(), QStringList({"sigRefreshValue", "sigInputChanged", "sigDownloadSucceed",
+        QCOMPARE(seen(), QStringList({"sigRefreshValue", "sigInputChanged", "sigDownloadSucceed",
                                        "typeMechanismChanged", "sigUnsupportMechanism",
                                        "sigDownloadFinished"}));
         QCOMPARE(m_config->getInstrumentValue(I::TYPE_MECHANISM), short(8));
@@ -258,7 +239,7 @@ private slots:
     {
         setValues(*m_config, {4, 1, 1, 1, 1});
         reply(Manager::PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD, 1, parameterRecord({9, 3, 2, 1, 10}));
-        QCOMPARE(names(), QStringList({"sigDownloadFailed", "sigDownloadFinished"}));
+        QCOMPARE(seen(), QStringList({"sigDownloadFailed", "sigDownloadFinished"}));
         QCOMPARE(valuesOf(*m_config), QList<int>({4, 1, 1, 1, 1}));
     }
 
@@ -282,7 +263,7 @@ private slots:
         setValues(*m_config, {4, 1, 1, 1, 1});
         reply(Manager::PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD, 0, record);
         QCOMPARE(valuesOf(*m_config), expected);
-        QCOMPARE(names().last(), QString("sigDownloadFinished"));
+        QCOMPARE(seen().last(), QString("sigDownloadFinished"));
     }
 
     void unknownControlInputHasNoRange()
@@ -290,7 +271,7 @@ private slots:
         // Control input 0 on the wire is not one of the four; it must not index past the tables.
         reply(Manager::PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD, 0, parameterRecord({1, 0, 1, 1, 0}));
         QCOMPARE(m_config->getInstrumentValue(I::TYPE_NACELLECTL), short(-1));
-        QCOMPARE(argsOf(1), QVariantList({QVariant::fromValue(short(0)), QVariant::fromValue(short(0))}));
+        QCOMPARE(m_ranges->at(0), QVariantList({QVariant::fromValue(short(0)), QVariant::fromValue(short(0))}));
         QCOMPARE(m_config->getControllerString(), QString());
         QVERIFY(!m_config->isChannelEnabled());
     }
@@ -298,20 +279,20 @@ private slots:
     void versionQueryTriggersDownload()
     {
         reply(Manager::PROTOCOL_GETVERSION, 1, QByteArray(187, '\0'));
-        QCOMPARE(names(), QStringList());
+        QCOMPARE(seen(), QStringList());
         reply(Manager::PROTOCOL_GETVERSION, 0, QByteArray(187, '\0'));
-        QCOMPARE(names(), QStringList({"sigDownloading", "sg_downloadSettings"}));
+        QCOMPARE(seen(), QStringList({"sigDownloading", "sg_downloadSettings"}));
     }
 
     void moduleFirmwareUpdate()
     {
         m_config->updateMechanismFirm();
-        QCOMPARE(names(), QStringList({"sg_cardleUpdateFirm"}));
-        QCOMPARE(argsOf(0).at(0).value<Manager::ProtocolCommandEnum>(), Manager::PROTOCOL_CRADLEUPDATEFIRM);
+        QCOMPARE(seen(), QStringList({"sg_cardleUpdateFirm"}));
+        QCOMPARE(m_firmUpdates->at(0).at(0).value<Manager::ProtocolCommandEnum>(), Manager::PROTOCOL_CRADLEUPDATEFIRM);
         reply(Manager::PROTOCOL_CRADLEUPDATEFIRM, 0);
-        QCOMPARE(names().size(), 1);
+        QCOMPARE(seen().size(), 1);
         reply(Manager::PROTOCOL_CRADLEUPDATEFIRM, 9);
-        QCOMPARE(names().last(), QString("sigUpdateFirmFailed"));
+        QCOMPARE(seen().last(), QString("sigUpdateFirmFailed"));
     }
 
     void otherCommandsAreIgnored()
@@ -324,10 +305,9 @@ private slots:
                 || command == Manager::PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD
                 || command == Manager::PROTOCOL_CRADLEUPDATEFIRM)
                 continue;
-            reply(command, 0, parameterRecord({9, 3, 2, 1, 10}));
-            reply(command, 1);
+            reply(command, i % 2, parameterRecord({9, 3, 2, 1, 10}));
         }
-        QCOMPARE(names(), QStringList());
+        QCOMPARE(seen(), QStringList());
         QCOMPARE(valuesOf(*m_config), QList<int>({4, 1, 1, 1, 1}));
     }
 
@@ -344,7 +324,7 @@ private slots:
         writeDefaults("");
         QVERIFY(m_config->loadDefaultConfig());
         QCOMPARE(valuesOf(*m_config), QList<int>({4, 1, 0, 0, 0}));
-        QCOMPARE(names(), QStringList());
+        QCOMPARE(seen(), QStringList());
     }
 
     void deliveredDefaultsAreReadable()

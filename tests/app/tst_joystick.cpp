@@ -6,6 +6,7 @@
 #include "InstrumentConfig.h"
 #include "JoyStickDevice.h"
 #include "ORVInteractiveCommandManager.h"
+#include "SignalRecorder.h"
 
 using Manager = ORVInteractiveCommandManager;
 using J = JoyStickDevice;
@@ -80,35 +81,32 @@ QList<T> filled(T value)
 
 } // namespace
 
-// One log for the controller's signals and the requests it hands the manager, so order is checked.
-class JoyStickLog : public QObject
-{
-    Q_OBJECT
-signals:
-    void seen(QString name, QVariantList args);
-};
-
 class TestJoyStickDevice : public QObject
 {
     Q_OBJECT
 
-    template <class Sender, class... Args>
-    void watch(Sender* sender, void (Sender::*signal)(Args...), const QString& name)
+    Manager* m_manager = nullptr;
+    InstrumentConfig* m_instrument = nullptr;
+    J* m_device = nullptr;
+    SignalRecorder m_recorder;  // the device's signals and the requests it makes, in one order
+    QSignalSpy* m_uploads = nullptr;
+    QSignalSpy* m_downloads = nullptr;
+    QTemporaryDir m_dir;
+    QString m_defaults;
+
+    QStringList seen() const
     {
-        connect(sender, signal, &m_log, [this, name](Args... args) {
-            emit m_log.seen(name, QVariantList{QVariant::fromValue(args)...});
-        });
+        QStringList names = m_recorder.names();
+        names.removeAll("sg_protocolCommandResult");
+        return names;
     }
 
-    QStringList names() const
+    void clearAll()
     {
-        QStringList list;
-        for (const QList<QVariant>& entry : *m_spy)
-            list << entry.at(0).toString();
-        return list;
+        m_recorder.clear();
+        m_uploads->clear();
+        m_downloads->clear();
     }
-
-    QVariantList argsOf(int position) const { return m_spy->at(position).at(1).toList(); }
 
     void reply(Manager::ProtocolCommandEnum command, int result, const QByteArray& data = {})
     {
@@ -121,14 +119,6 @@ class TestJoyStickDevice : public QObject
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
     }
-
-    Manager* m_manager = nullptr;
-    InstrumentConfig* m_instrument = nullptr;
-    J* m_device = nullptr;
-    JoyStickLog m_log;
-    QSignalSpy* m_spy = nullptr;
-    QTemporaryDir m_dir;
-    QString m_defaults;
 
 private slots:
     void initTestCase()
@@ -146,20 +136,10 @@ private slots:
         m_device = new J(this);
         m_device->setInstrumentConfig(m_instrument);
 
-        watch(m_device, &J::sigRefreshMapping, "sigRefreshMapping");
-        watch(m_device, &J::sigRefreshValue, "sigRefreshValue");
-        watch(m_device, &J::sigRefreshStatus, "sigRefreshStatus");
-        watch(m_device, &J::sigDownloading, "sigDownloading");
-        watch(m_device, &J::sigDownloadSucceed, "sigDownloadSucceed");
-        watch(m_device, &J::sigDownloadFailed, "sigDownloadFailed");
-        watch(m_device, &J::sigDownloadFinished, "sigDownloadFinished");
-        watch(m_device, &J::sigUploading, "sigUploading");
-        watch(m_device, &J::sigUploadSucceed, "sigUploadSucceed");
-        watch(m_device, &J::sigUploadFailed, "sigUploadFailed");
-        watch(m_device, &J::sigUploadFinish, "sigUploadFinish");
-        watch(m_manager, &Manager::sg_uploadSettings, "sg_uploadSettings");
-        watch(m_manager, &Manager::sg_downloadSettings, "sg_downloadSettings");
-        m_spy = new QSignalSpy(&m_log, &JoyStickLog::seen);
+        m_recorder.watch(m_device);
+        m_recorder.watch(m_manager);
+        m_uploads = new QSignalSpy(m_manager, &Manager::sg_uploadSettings);
+        m_downloads = new QSignalSpy(m_manager, &Manager::sg_downloadSettings);
     }
 
     void init()
@@ -168,10 +148,14 @@ private slots:
         m_instrument->setInstrumentValue(InstrumentConfig::TYPE_MECHANISM, 4);
         m_instrument->setInstrumentValue(InstrumentConfig::TYPE_NACELLECTL, 0);
         QFile::remove(m_defaults);
-        m_spy->clear();
+        clearAll();
     }
 
-    void cleanupTestCase() { delete m_spy; }
+    void cleanupTestCase()
+    {
+        delete m_uploads;
+        delete m_downloads;
+    }
 
     void freshDeviceMapsEachFunctionToItsOwnChannel()
     {
@@ -221,8 +205,8 @@ private slots:
     {
         setMappings(*m_device, {9, 8, 7, 6, 5, 4, 3, 19}, {true, false, false, false, false, false, false, true});
         m_device->uploadConfig();
-        QCOMPARE(names(), QStringList({"sigUploading", "sg_uploadSettings"}));
-        const QVariantList request = argsOf(1);
+        QCOMPARE(seen(), QStringList({"sigUploading", "sg_uploadSettings"}));
+        const QVariantList request = m_uploads->at(0);
         QCOMPARE(request.at(0).value<Manager::ProtocolCommandEnum>(), Manager::PROTOCOL_PARAMETERCHANNELUPLOAD);
         QList<int> numbers;
         for (int n = 5; n <= 20; ++n)
@@ -235,24 +219,24 @@ private slots:
     void uploadReplies()
     {
         reply(Manager::PROTOCOL_PARAMETERCHANNELUPLOAD, 0);
-        QCOMPARE(names(), QStringList({"sigRefreshMapping", "sigUploadSucceed", "sigUploadFinish"}));
-        m_spy->clear();
+        QCOMPARE(seen(), QStringList({"sigRefreshMapping", "sigUploadSucceed", "sigUploadFinish"}));
+        clearAll();
         reply(Manager::PROTOCOL_PARAMETERCHANNELUPLOAD, 14);
-        QCOMPARE(names(), QStringList({"sigUploadFailed", "sigUploadFinish"}));
+        QCOMPARE(seen(), QStringList({"sigUploadFailed", "sigUploadFinish"}));
     }
 
     void downloadStoresByParameterNumber()
     {
         m_device->downloadConfig();
-        QCOMPARE(names(), QStringList({"sigDownloading", "sg_downloadSettings"}));
-        QCOMPARE(argsOf(1).at(0).value<Manager::ProtocolCommandEnum>(), Manager::PROTOCOL_PARAMETERCHANNELDOWNLOAD);
-        QCOMPARE(argsOf(1).at(1).value<QList<int>>().size(), 16);
-        QCOMPARE(argsOf(1).at(1).value<QList<int>>().first(), 5);
-        QCOMPARE(argsOf(1).at(1).value<QList<int>>().last(), 20);
+        QCOMPARE(seen(), QStringList({"sigDownloading", "sg_downloadSettings"}));
+        QCOMPARE(m_downloads->at(0).at(0).value<Manager::ProtocolCommandEnum>(), Manager::PROTOCOL_PARAMETERCHANNELDOWNLOAD);
+        QCOMPARE(m_downloads->at(0).at(1).value<QList<int>>().size(), 16);
+        QCOMPARE(m_downloads->at(0).at(1).value<QList<int>>().first(), 5);
+        QCOMPARE(m_downloads->at(0).at(1).value<QList<int>>().last(), 20);
 
-        m_spy->clear();
+        clearAll();
         reply(Manager::PROTOCOL_PARAMETERCHANNELDOWNLOAD, 0, parameterRecord({{13, 2}, {8, 9}, {3, 11}, {21, 1}}));
-        QCOMPARE(names(), QStringList({"sigDownloadSucceed", "sigRefreshMapping", "sigDownloadFinished"}));
+        QCOMPARE(seen(), QStringList({"sigDownloadSucceed", "sigRefreshMapping", "sigDownloadFinished"}));
         QCOMPARE(mappingsOf(*m_device), QList<int>({0, 1, 2, 9, 4, 5, 6, 7}));
         QList<bool> reversed = kNoneReversed;
         reversed[J::CHANNEL_MODE] = true;
@@ -272,7 +256,7 @@ private slots:
     void failedDownloadChangesNothing()
     {
         reply(Manager::PROTOCOL_PARAMETERCHANNELDOWNLOAD, 1, parameterRecord({{5, 10}, {13, 2}}));
-        QCOMPARE(names(), QStringList({"sigDownloadFailed", "sigDownloadFinished"}));
+        QCOMPARE(seen(), QStringList({"sigDownloadFailed", "sigDownloadFinished"}));
         QCOMPARE(mappingsOf(*m_device), kIdentity);
         QCOMPARE(reversesOf(*m_device), kNoneReversed);
     }
@@ -280,16 +264,16 @@ private slots:
     void versionQueryTriggersDownload()
     {
         reply(Manager::PROTOCOL_GETVERSION, 1, QByteArray(187, '\0'));
-        QCOMPARE(names(), QStringList());
+        QCOMPARE(seen(), QStringList());
         reply(Manager::PROTOCOL_GETVERSION, 0, QByteArray(187, '\0'));
-        QCOMPARE(names(), QStringList({"sigDownloading", "sg_downloadSettings"}));
+        QCOMPARE(seen(), QStringList({"sigDownloading", "sg_downloadSettings"}));
     }
 
     void decodesTelemetryRecordB()
     {
         m_device->setChannelStatus(J::CHANNEL_SHOT, 33);
         reply(Manager::PROTOCOL_CRADLEDATAB, 0, telemetryRecord());
-        QCOMPARE(names(), QStringList({"sigRefreshValue", "sigRefreshStatus"}));
+        QCOMPARE(seen(), QStringList({"sigRefreshValue", "sigRefreshStatus"}));
         for (int f = 0; f < kFunctions; ++f) {
             const auto func = J::JoyStickChannelFunc(f);
             QCOMPARE(m_device->getChannelValue(func), short(1000 + 100 * f));
@@ -313,11 +297,11 @@ private slots:
     void truncatedTelemetryIsDropped()
     {
         reply(Manager::PROTOCOL_CRADLEDATAB, 0, telemetryRecord());
-        m_spy->clear();
+        clearAll();
         QByteArray block(kRecordBBytes - 1, '\x09');
         reply(Manager::PROTOCOL_CRADLEDATAB, 0, block);
         reply(Manager::PROTOCOL_CRADLEDATAB, 0, QByteArray());
-        QCOMPARE(names(), QStringList());
+        QCOMPARE(seen(), QStringList());
         QCOMPARE(m_device->getChannelValue(J::CHANNEL_BAFFLE), short(1700));
         QVERIFY(m_device->getChannelLostCtl());
     }
@@ -331,10 +315,9 @@ private slots:
                 || command == Manager::PROTOCOL_PARAMETERCHANNELDOWNLOAD
                 || command == Manager::PROTOCOL_CRADLEDATAB)
                 continue;
-            reply(command, 0, parameterRecord({{5, 10}, {13, 2}}));
-            reply(command, 1);
+            reply(command, i % 2, parameterRecord({{5, 10}, {13, 2}}));
         }
-        QCOMPARE(names(), QStringList());
+        QCOMPARE(seen(), QStringList());
         QCOMPARE(mappingsOf(*m_device), kIdentity);
         QCOMPARE(reversesOf(*m_device), kNoneReversed);
     }
@@ -371,7 +354,7 @@ private slots:
         QVERIFY(m_device->loadDefaultConfig());
         QCOMPARE(mappingsOf(*m_device), mappings);
         QCOMPARE(reversesOf(*m_device), reverses);
-        QCOMPARE(names(), QStringList());
+        QCOMPARE(seen(), QStringList());
     }
 
     void defaultsNeedAFileAndAKnownInput()

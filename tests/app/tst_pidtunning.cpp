@@ -5,6 +5,7 @@
 
 #include "ORVInteractiveCommandManager.h"
 #include "PidTunning.h"
+#include "SignalRecorder.h"
 
 using Manager = ORVInteractiveCommandManager;
 using P = PidTunning;
@@ -40,35 +41,21 @@ QList<int> repeated(int value)
 
 } // namespace
 
-// One log for the controller's signals and the requests it hands the manager, so order is checked.
-class PidLog : public QObject
-{
-    Q_OBJECT
-signals:
-    void seen(QString name, QVariantList args);
-};
-
 class TestPidTunning : public QObject
 {
     Q_OBJECT
 
-    template <class Sender, class... Args>
-    void watch(Sender* sender, void (Sender::*signal)(Args...), const QString& name)
-    {
-        connect(sender, signal, &m_log, [this, name](Args... args) {
-            emit m_log.seen(name, QVariantList{QVariant::fromValue(args)...});
-        });
-    }
+    Manager* m_manager = nullptr;
+    P* m_pid = nullptr;
+    SignalRecorder m_recorder;  // the controller's signals and the requests it makes, in one order
+    QTemporaryDir m_dir;
 
-    QStringList names() const
+    QStringList seen() const
     {
-        QStringList list;
-        for (const QList<QVariant>& entry : *m_spy)
-            list << entry.at(0).toString();
-        return list;
+        QStringList names = m_recorder.names();
+        names.removeAll("sg_protocolCommandResult");
+        return names;
     }
-
-    QVariantList argsOf(int position) const { return m_spy->at(position).at(1).toList(); }
 
     void reply(Manager::ProtocolCommandEnum command, int result, const QByteArray& data = {})
     {
@@ -81,12 +68,6 @@ class TestPidTunning : public QObject
             m_pid->setTunningValue(P::PidParameterIndex(i), value);
     }
 
-    Manager* m_manager = nullptr;
-    P* m_pid = nullptr;
-    PidLog m_log;
-    QSignalSpy* m_spy = nullptr;
-    QTemporaryDir m_dir;
-
 private slots:
     void initTestCase()
     {
@@ -94,29 +75,16 @@ private slots:
         m_manager = Manager::instance();
         disconnect(m_manager, &Manager::sg_cardleUploadTunningValue, nullptr, nullptr);
         disconnect(m_manager, &Manager::sg_cardleDownloadTunninValue, nullptr, nullptr);
-
         m_pid = new P(this);
-        watch(m_pid, &P::sigTunningValueChanged, "sigTunningValueChanged");
-        watch(m_pid, &P::sigDownloading, "sigDownloading");
-        watch(m_pid, &P::sigDownloadSucceed, "sigDownloadSucceed");
-        watch(m_pid, &P::sigDownloadFailed, "sigDownloadFailed");
-        watch(m_pid, &P::sigDownloadFinished, "sigDownloadFinished");
-        watch(m_pid, &P::sigUploading, "sigUploading");
-        watch(m_pid, &P::sigUploadSucceed, "sigUploadSucceed");
-        watch(m_pid, &P::sigUploadFailed, "sigUploadFailed");
-        watch(m_pid, &P::sigUploadFinished, "sigUploadFinished");
-        watch(m_manager, &Manager::sg_cardleUploadTunningValue, "sg_cardleUploadTunningValue");
-        watch(m_manager, &Manager::sg_cardleDownloadTunninValue, "sg_cardleDownloadTunninValue");
-        m_spy = new QSignalSpy(&m_log, &PidLog::seen);
+        m_recorder.watch(m_pid);
+        m_recorder.watch(m_manager);
     }
 
     void init()
     {
         resetValues(100);
-        m_spy->clear();
+        m_recorder.clear();
     }
-
-    void cleanupTestCase() { delete m_spy; }
 
     void freshObjectHoldsTheDefault()
     {
@@ -130,11 +98,12 @@ private slots:
     {
         for (int i = 0; i < kParameterCount; ++i)
             m_pid->setTunningValue(P::PidParameterIndex(i), 50 + i);
+        QSignalSpy requests(m_manager, &Manager::sg_cardleUploadTunningValue);
         m_pid->uploadConfig();
-        QCOMPARE(names(), QStringList({"sigUploading", "sg_cardleUploadTunningValue"}));
-        QCOMPARE(argsOf(1).at(0).value<Manager::ProtocolCommandEnum>(),
+        QCOMPARE(seen(), QStringList({"sigUploading", "sg_cardleUploadTunningValue"}));
+        QCOMPARE(requests.at(0).at(0).value<Manager::ProtocolCommandEnum>(),
                  Manager::PROTOCOL_PARAMETERTUNNINGUPLOAD);
-        const QList<int> sent = argsOf(1).at(1).value<QList<int>>();
+        const QList<int> sent = requests.at(0).at(1).value<QList<int>>();
         QCOMPARE(sent.size(), kParameterCount);
         QCOMPARE(sent.first(), 50);
         QCOMPARE(sent.last(), 50 + kParameterCount - 1);
@@ -153,15 +122,16 @@ private slots:
         QFETCH(int, result);
         QFETCH(QStringList, expected);
         reply(Manager::PROTOCOL_PARAMETERTUNNINGUPLOAD, result);
-        QCOMPARE(names(), expected);
+        QCOMPARE(seen(), expected);
         QCOMPARE(valuesOf(*m_pid), repeated(100));
     }
 
     void downloadStoresUnsignedBytes()
     {
+        QSignalSpy requests(m_manager, &Manager::sg_cardleDownloadTunninValue);
         m_pid->downloadConfig();
-        QCOMPARE(names(), QStringList({"sigDownloading", "sg_cardleDownloadTunninValue"}));
-        QCOMPARE(argsOf(1).at(0).value<Manager::ProtocolCommandEnum>(),
+        QCOMPARE(seen(), QStringList({"sigDownloading", "sg_cardleDownloadTunninValue"}));
+        QCOMPARE(requests.at(0).at(0).value<Manager::ProtocolCommandEnum>(),
                  Manager::PROTOCOL_PARAMETERTUNNINGDOWNLOAD);
 
         QByteArray block(40, '\0');
@@ -170,9 +140,9 @@ private slots:
         block[P::DefKxId] = char(0xFF);
         block[38] = char(0x11);  // the two spare bytes are not parameters
         block[39] = char(0x22);
-        m_spy->clear();
+        m_recorder.clear();
         reply(Manager::PROTOCOL_PARAMETERTUNNINGDOWNLOAD, 0, block);
-        QCOMPARE(names(), QStringList({"sigDownloadSucceed", "sigDownloadFinished"}));
+        QCOMPARE(seen(), QStringList({"sigDownloadSucceed", "sigDownloadFinished"}));
         QCOMPARE(m_pid->getTunningValue(P::DefKxId), 255);
         QCOMPARE(m_pid->getTunningValue(P::DefIxId), 61);
         QCOMPARE(m_pid->getTunningValue(P::DefMaxPsiRef), 60 + kParameterCount - 1);
@@ -194,7 +164,7 @@ private slots:
         QFETCH(int, result);
         QFETCH(QByteArray, data);
         reply(Manager::PROTOCOL_PARAMETERTUNNINGDOWNLOAD, result, data);
-        QCOMPARE(names(), QStringList({"sigDownloadFailed", "sigDownloadFinished"}));
+        QCOMPARE(seen(), QStringList({"sigDownloadFailed", "sigDownloadFinished"}));
         QCOMPARE(valuesOf(*m_pid), repeated(100));
     }
 
@@ -206,10 +176,9 @@ private slots:
             if (command == Manager::PROTOCOL_PARAMETERTUNNINGUPLOAD
                 || command == Manager::PROTOCOL_PARAMETERTUNNINGDOWNLOAD)
                 continue;
-            reply(command, 0, QByteArray(52, '\x07'));
-            reply(command, 1);
+            reply(command, i % 2, QByteArray(52, '\x07'));
         }
-        QCOMPARE(names(), QStringList());
+        QCOMPARE(seen(), QStringList());
         QCOMPARE(valuesOf(*m_pid), repeated(100));
     }
 
@@ -228,7 +197,7 @@ private slots:
         m_pid->setTunningValue(P::DefKxId, 150);
         m_pid->setTunningValue(P::DefMaxPsiRef, 199);
         QVERIFY(m_pid->saveTunningValue(urlOf(path)));
-        QCOMPARE(names(), QStringList());
+        QCOMPARE(seen(), QStringList());
 
         QSettings file(path, QSettings::IniFormat);
         QCOMPARE(file.childKeys().size(), kParameterCount + 1);
@@ -262,7 +231,7 @@ private slots:
         writeFile(path, "[General]\nDefKxId=5\nDefIxId=fast\n");
         resetValues(42);
         QVERIFY(m_pid->loadTunningValue(urlOf(path)));
-        QCOMPARE(names(), QStringList({"sigTunningValueChanged"}));
+        QCOMPARE(seen(), QStringList({"sigTunningValueChanged"}));
         QCOMPARE(m_pid->getTunningValue(P::DefKxId), 5);
         QCOMPARE(m_pid->getTunningValue(P::DefIxId), 0);  // not a number
         QCOMPARE(m_pid->getTunningValue(P::DefMaxXIdOut), 100);
@@ -278,7 +247,7 @@ private slots:
         const QString path = m_dir.filePath("plain.ini");
         writeFile(path, "[General]\nDefKxId=5\n");
         QVERIFY(!m_pid->loadTunningValue(path));
-        QCOMPARE(names(), QStringList());
+        QCOMPARE(seen(), QStringList());
         QCOMPARE(valuesOf(*m_pid), repeated(42));
     }
 
