@@ -42,6 +42,19 @@ Item {
             return null
         }
 
+        // True when some pixel of the area is (nearly) the given colour.
+        function showsColour(image, area, colour) {
+            var wanted = Qt.lighter(colour, 1.0)
+            for (var y = area.y; y < area.y + area.height; y += 1) {
+                for (var x = area.x; x < area.x + area.width; x += 1) {
+                    var c = image.pixel(x, y)
+                    if (Math.abs(c.r - wanted.r) < 0.05 && Math.abs(c.g - wanted.g) < 0.05 && Math.abs(c.b - wanted.b) < 0.05)
+                        return true
+                }
+            }
+            return false
+        }
+
         function fillStandIns() {
             runtimeSerialPortCtl.availableSerialPorts = ["ttyUSB0", "ttyS0"]
             runtimeSensorsinfo.values = [12.5, -3.25, 90, 0.5, -1.25, 2, 1, 2, 98]
@@ -77,6 +90,9 @@ Item {
                 image.save("screen_" + names[i] + ".png")
                 compare(image.width, window.width)
                 compare(image.height, window.height)
+                // The selected tab is filled with the style's green, wherever the tab bar lies.
+                var tabBar = tabView.mapToItem(window.contentItem, 0, 0)
+                verify(showsColour(image, Qt.rect(tabBar.x, tabBar.y, 300, 24), OrvControl.ORVStyle.borderColor), names[i])
             }
             verify(findByText(window.contentItem, "Ver: 2.2") !== null)
             compare(window.title, "ORV Tiltmate")

@@ -56,6 +56,8 @@ Item {
         maximumValue: pidSlider.maximumPercent
         stepSize: 1
         decimals: 0
+        // Three digits must fit beside the arrows in 50 dp.
+        font.pixelSize: 11 * OrvControl.ORVStyle.dp
         onValueChanged: if (pidSlider.ready) pidSlider.tunningValue = pidSlider.clamp(value)
     }
 }

@@ -8,6 +8,9 @@ Item {
     height: 600 * OrvControl.ORVStyle.dp
 
     property alias tabView: tabView
+    property alias connectionPanel: serialPortView
+    property alias messageBox: g_messageDlg
+    property alias waitingWindow: g_connentDlg
 
     OrvControl.ORVMessageBox {
         id: g_messageDlg
