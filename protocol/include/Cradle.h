@@ -23,13 +23,17 @@ extern "C" {
 
 /* Serial link and runtime log */
 
-/** Opens and configures the port, starts the library threads; 1 on success, else 0 (see GetSerialLastError). */
+/** Opens the port (a name without '/' is looked up under /dev; at most 63 characters) and starts the library
+ *  threads; 1 on success, else 0 (see GetSerialLastError). After a removal without a close, the old threads
+ *  are stopped and joined first, so only one set ever runs. */
 CRADLE_API int CSerialOpenPort(const char* portName, int baudRate, int parity, int dataBits, int stopBits);
-/** As CSerialOpenPort, also appending every received byte to logPath; 0 with last error 6 if the log cannot be opened. */
+/** As CSerialOpenPort, also appending every received byte to logPath (rotated to logPath".bak" past 1 MiB);
+ *  0 with last error 6 if the log cannot be opened, 0 with 4 (log untouched) while a port is open. */
 CRADLE_API int CSerialOpenPortWithLog(const char* portName, int baudRate, int parity, int dataBits, int stopBits, const char* logPath);
 /** Stops and joins the threads, closes port and log, resets the last error; always 0. */
 CRADLE_API int CSerialClosePort(void);
-/** Last serial error: 0 none, 1 not closed, 2 open failed, 3 settings failed, 4 in use, 6 log failed, 7 port removed. */
+/** Last serial error: 0 none, 1 not closed, 2 open failed, 3 settings failed, 4 in use, 6 log failed,
+ *  7 port removed (kept until the close, also after the port was reopened automatically). */
 CRADLE_API int GetSerialLastError(void);
 /** Kept for older callers: returns 1 and does nothing. */
 CRADLE_API int CRuntimeLog(void);
@@ -40,16 +44,17 @@ CRADLE_API int CRuntimeLog(void);
 CRADLE_API int UnitVersionInfo(unsigned char* versionRecord);
 /** Asks the unit to accept new firmware; 0, 1, 2, 4, 5 (0xFE), 6 (0xFF) or 14. */
 CRADLE_API int UpdateFirmRequest(const int* unitCode);
-/** Sends an image in 256-byte blocks, writing 0..100 to progress after each accepted block; 0, 1, 2, 4, 10, 12 or 14. */
+/** Sends an image in 256-byte blocks, writing 0..100 to progress after each accepted block; 0, 1, 2, 4 (also for
+ *  an empty image or one of more than 65535 blocks), 10, 12 or 14. */
 CRADLE_API int WriteFirm(const int* unitCode, const unsigned char* image, unsigned int length, unsigned char* progress);
 /** Tells the gimbal to start its application; 1 when the frame was written, else 0. */
 CRADLE_API int SendStartFsApp(void);
 
 /* Parameters and configuration */
 
-/** Writes the parameters of a 52-byte record (count, numbers, values); 0, 1, 2, 3, 4, 10 or 14. */
+/** Writes the parameters of a 52-byte record (count, numbers, values); 0, 1, 2, 3, 4 (also for a count above 17), 10 or 14. */
 CRADLE_API int UploadCradleParameter(const unsigned char* parameterRecord);
-/** Reads the values of the parameters a 52-byte record names; 0, 1, 2, 3, 4, 10 or 14. */
+/** Reads the values of the parameters a 52-byte record names; 0, 1, 2, 3, 4 (also for a count above 17), 10 or 14. */
 CRADLE_API int DownloadCradleParameter(unsigned char* parameterRecord);
 /** Writes the 38-byte configuration record to the three units and has them save it; 0, 1, 2, 4, 9 or 14. */
 CRADLE_API int UploadCradleConfig(const unsigned char* configRecord);
@@ -58,7 +63,8 @@ CRADLE_API int DownloadCradleConfig(unsigned char* configRecord);
 
 /* Control and telemetry */
 
-/** Runs a calibration (types 1..5) and waits for it to finish; 0 when done, else 1, 2, 7, 8, 9, 11 or 14. */
+/** Runs a calibration (types 1..5; 0 only starts it) and waits for it to finish; 0 when done, else 1, 2,
+ *  4 (type outside 0..5, nothing sent), 7, 8, 9, 11 or 14. */
 CRADLE_API int CradleCalibration(int calibrationType);
 /** Starts the gimbal; 7 (done), 8 (accepted), 9 (error), 1, 2 or 14. */
 CRADLE_API int CradleStart(void);
@@ -66,9 +72,9 @@ CRADLE_API int CradleStart(void);
 CRADLE_API int CradleStop(void);
 /** Asks the camera module for a firmware update; 0 when accepted, else 1, 2, 9 or 14. */
 CRADLE_API int CradleUpdateMechanismFirm(void);
-/** Copies the latest 19-byte telemetry record A; 0, or 11 when none has arrived yet. */
+/** Copies the latest 19-byte telemetry record A; 0, 4 for a null record, or 11 when none has arrived yet. */
 CRADLE_API int GetLogCradleDataA(unsigned char* record);
-/** Copies the latest 31-byte telemetry record B; 0, or 11 when none has arrived yet. */
+/** Copies the latest 31-byte telemetry record B; 0, 4 for a null record, or 11 when none has arrived yet. */
 CRADLE_API int GetLogCradleDataB(unsigned char* record);
 
 #ifdef __cplusplus
