@@ -47,11 +47,12 @@ def control_images(out):
     convert("7x4", "xc:none", [fill(GREEN), shape("polygon 0,0 7,0 3.5,4")], p("spin-arrow-down.png"))
     convert("66x17", "xc:none", [fill(GREEN), shape("roundrectangle 1,3 64,13 4,4")], p("scrollbar-handle-horizontal.png"))
     convert("17x66", "xc:none", [fill(GREEN), shape("roundrectangle 3,1 13,64 4,4")], p("scrollbar-handle-vertical.png"))
-    quit_icon(p("ImgQuit.png"))
+    # The message box draws it on its green title bar.
+    quit_icon(p("ImgQuit.png"), DARK)
 
 
-def quit_icon(path):
-    convert("24x24", "xc:none", [stroke(GREEN, 2.5), shape("line 6,6 18,18"), shape("line 18,6 6,18")], path)
+def quit_icon(path, color=GREEN):
+    convert("24x24", "xc:none", [stroke(color, 2.5), shape("line 6,6 18,18"), shape("line 18,6 6,18")], path)
 
 
 def minimise_icon(path):

@@ -98,6 +98,27 @@ Item {
             compare(window.title, "ORV Tiltmate")
         }
 
+        function test_dialogs() {
+            g_messageDlg.messageBoxType = 2
+            g_messageDlg.information = resLanguages.qsTr_STR_ID_95
+            g_messageDlg.doModal()
+            tryCompare(g_messageDlg, "visible", true)
+            waitForRendering(g_messageDlg.contentItem)
+            var box = grabImage(g_messageDlg.contentItem)
+            box.save("screen_message_box.png")
+            verify(showsColour(box, Qt.rect(0, 0, 80, 30), "red"))
+            g_messageDlg.hide()
+
+            g_connentDlg.information = resLanguages.qsTr_STR_ID_116
+            g_connentDlg.doModal()
+            tryCompare(g_connentDlg, "visible", true)
+            waitForRendering(g_connentDlg.contentItem)
+            var waiting = grabImage(g_connentDlg.contentItem)
+            waiting.save("screen_waiting.png")
+            verify(showsColour(waiting, Qt.rect(0, 0, g_connentDlg.width, 10), OrvControl.ORVStyle.borderColor))
+            g_connentDlg.doQuit()
+        }
+
         function test_pages_not_placed() {
             var pages = ["WidgetTunning.qml", "WidgetMotorCalibration.qml"]
             for (var i = 0; i < pages.length; ++i) {
