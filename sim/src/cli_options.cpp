@@ -61,7 +61,7 @@ bool version(const std::string& text, uint8_t& major, uint8_t& minor) {
 }
 
 // "delay=MS,status=N,silent,crc,noise=N,split,count=N"
-bool faultSpec(const std::string& text, Fault& fault) {
+bool faultList(const std::string& text, Fault& fault) {
     if (text.empty()) return false;
     for (const std::string& item : splitOn(text, ',')) {
         const auto eq = item.find('=');
@@ -119,12 +119,12 @@ Runs until SIGINT or SIGTERM, then removes the symlink. SIGUSR1 unplugs the port
   --lost-signal AFTER:FOR  report the receiver signal lost from AFTER seconds on, for FOR seconds
   --line-rate BAUD         deliver bytes both ways no faster than an 8N1 line at BAUD (default unpaced)
   --time-scale X           multiply calibration durations by X (default 1; e.g. 0.1 for a quick demo)
-  --fault CMD:SPEC         script the replies to command CMD (0x43, 0x44, 0x45, 0x4D, 0x4E, 0x72, 0x73)
-  --control-fault SUB:UNIT:SPEC
+  --fault CMD:FAULTS       script the replies to command CMD (0x43, 0x44, 0x45, 0x4D, 0x4E, 0x72, 0x73)
+  --control-fault SUB:UNIT:FAULTS
                            script the 0x4D replies of sub-command SUB (0x22-0x27) from UNIT (2, 4, 8)
   --help                   show this text
 
-SPEC is a comma-separated list of:
+FAULTS is a comma-separated list of:
   delay=MS     reply MS milliseconds late        status=N  reply with status byte N (refusals: 0xFD,
   silent       do not reply (dropped reply)                0xFE, 0xFF; control: 0xF0, 1, 0xFF)
   crc          corrupt the reply's CRC           noise=N   send N junk bytes before the reply
@@ -210,7 +210,7 @@ ParseResult parse(const std::vector<std::string>& args) {
             if (colon == std::string::npos) return bad();
             const auto command = integer(value.substr(0, colon), 0, 255);
             Fault fault;
-            if (!command || !faultSpec(value.substr(colon + 1), fault)) return bad();
+            if (!command || !faultList(value.substr(colon + 1), fault)) return bad();
             s.faults.push_back({uint8_t(*command), fault});
         } else if (option == "--control-fault") {
             const auto first = value.find(':');
@@ -219,7 +219,7 @@ ParseResult parse(const std::vector<std::string>& args) {
             const auto subCommand = integer(value.substr(0, first), 0, 255);
             const auto unit = integer(value.substr(first + 1, second - first - 1), 0, 255);
             Fault fault;
-            if (!subCommand || !unit || (*unit != 2 && *unit != 4 && *unit != 8) || !faultSpec(value.substr(second + 1), fault))
+            if (!subCommand || !unit || (*unit != 2 && *unit != 4 && *unit != 8) || !faultList(value.substr(second + 1), fault))
                 return bad();
             s.controlFaults.push_back({uint8_t(*subCommand), uint8_t(*unit), fault});
         } else {

@@ -23,7 +23,7 @@ std::optional<unsigned long long> unsignedNumber(const std::string& text, unsign
     return value;
 }
 
-std::optional<EntrySpec> entry(const std::string& text, bool demo) {
+std::optional<EntryArgument> entry(const std::string& text, bool demo) {
     // UNIT:MAJOR.MINOR:REST; the image path may itself contain ':' so split on the first two only.
     const auto first = text.find(':');
     if (first == std::string::npos) return std::nullopt;
@@ -32,37 +32,37 @@ std::optional<EntrySpec> entry(const std::string& text, bool demo) {
     const std::string versionText = text.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
     const std::string rest = second == std::string::npos ? "" : text.substr(second + 1);
 
-    EntrySpec spec;
+    EntryArgument argument;
     bool named = false;
     for (const auto& u : kUnits)
         if (unitText == u.name) {
-            spec.unit = u.id;
+            argument.unit = u.id;
             named = true;
         }
     if (!named) {
         const auto id = unsignedNumber(unitText, 255);
         if (!id) return std::nullopt;
-        spec.unit = uint8_t(*id);
+        argument.unit = uint8_t(*id);
     }
     const auto dot = versionText.find('.');
     if (dot == std::string::npos) return std::nullopt;
     const auto major = unsignedNumber(versionText.substr(0, dot), 255);
     const auto minor = unsignedNumber(versionText.substr(dot + 1), 255);
     if (!major || !minor) return std::nullopt;
-    spec.major = uint8_t(*major);
-    spec.minor = uint8_t(*minor);
+    argument.major = uint8_t(*major);
+    argument.minor = uint8_t(*minor);
 
     if (demo) {
         if (second != std::string::npos) {
             const auto bytes = unsignedNumber(rest, kMaxDemoImageBytes);
             if (!bytes || *bytes == 0) return std::nullopt;
-            spec.demoBytes = size_t(*bytes);
+            argument.demoBytes = size_t(*bytes);
         }
     } else {
         if (rest.empty()) return std::nullopt;
-        spec.imagePath = rest;
+        argument.imagePath = rest;
     }
-    return spec;
+    return argument;
 }
 
 }  // namespace
@@ -116,10 +116,10 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
     if (a.help) return ParsedArguments{a, {}};
     if (a.output.empty()) return fail("no output file (-o PACKAGE)");
     for (const std::string& text : entryTexts) {
-        auto spec = entry(text, a.demo);
-        if (!spec)
+        auto argument = entry(text, a.demo);
+        if (!argument)
             return fail("bad entry '" + text + "' (expected " + (a.demo ? "UNIT:MAJOR.MINOR[:SIZE]" : "UNIT:MAJOR.MINOR:IMAGE") + ")");
-        a.entries.push_back(*spec);
+        a.entries.push_back(*argument);
     }
     if (a.demo && a.entries.empty())
         for (const auto& u : kUnits) a.entries.push_back({u.id, 1, 1, {}, kDefaultDemoImageBytes});

@@ -13,7 +13,7 @@ constexpr int kExitRefused = 1;
 constexpr int kExitBadOptions = 2;
 
 // One UNIT:MAJOR.MINOR:IMAGE argument (with --demo, UNIT:MAJOR.MINOR[:SIZE]).
-struct EntrySpec {
+struct EntryArgument {
     uint8_t unit = 0, major = 0, minor = 0;
     std::string imagePath;                        // normal mode
     size_t demoBytes = kDefaultDemoImageBytes;    // demo mode
@@ -24,7 +24,7 @@ struct Arguments {
     uint64_t mask = ~uint64_t(0);
     bool demo = false;
     bool help = false;
-    std::vector<EntrySpec> entries;
+    std::vector<EntryArgument> entries;
 };
 
 struct ParsedArguments {

@@ -21,11 +21,11 @@ int main(int argc, char** argv) {
         return fwpack::kExitRefused;
     }
     std::vector<fwpack::Entry> entries;
-    for (const fwpack::EntrySpec& spec : args.entries) {
-        fwpack::Entry entry{spec.unit, spec.major, spec.minor, {}};
+    for (const fwpack::EntryArgument& argument : args.entries) {
+        fwpack::Entry entry{argument.unit, argument.major, argument.minor, {}};
         if (args.demo) {
-            entry.image = gimbalsim::makeDemoImage(spec.unit, spec.major, spec.minor, spec.demoBytes);
-        } else if (std::string error = fwpack::readImage(spec.imagePath, entry.image); !error.empty()) {
+            entry.image = gimbalsim::makeDemoImage(argument.unit, argument.major, argument.minor, argument.demoBytes);
+        } else if (std::string error = fwpack::readImage(argument.imagePath, entry.image); !error.empty()) {
             std::cerr << "fwpack: " << error << "\n";
             return fwpack::kExitRefused;
         }
