@@ -1,0 +1,165 @@
+#include "export_driver.h"
+
+#include <functional>
+
+#include "Cradle.h"
+
+namespace soak {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kSlack = 3000ms;  // a loaded two-core machine, not a fault
+constexpr int kBaud = 115200;
+constexpr int kNoParity = 'n';
+constexpr int kDataBits = 8;
+constexpr int kStopBits = 1;
+constexpr size_t kVersionRecordBytes = 187;
+constexpr size_t kParameterRecordBytes = 52;
+constexpr size_t kRecordParameters = 17;
+constexpr size_t kValuesOffset = 18;
+constexpr int kGimbalParameters = 21;
+constexpr size_t kConfigBufferBytes = 40;  // the tool hands 40 bytes for the 38-byte record
+constexpr size_t kTelemetryBBytes = 31;
+constexpr int kCalibrationTypes = 6;
+constexpr int kFirmwareUnits[] = {1, 2, 4, 8};
+constexpr size_t kMaxImageBytes = 2048;
+constexpr uint64_t kFirmwareEvery = 3;  // rounds
+constexpr uint64_t kRefusalsEvery = 5;
+constexpr uint64_t kReconnectEvery = 7;
+constexpr int kOutOfRangeCalibration = 6;
+
+}  // namespace
+
+ExportDriver::ExportDriver(std::string portPath, std::string logPath, HangWatch& watch, ProcessHealth& health,
+                           uint32_t seed)
+    : portPath_(std::move(portPath)), logPath_(std::move(logPath)), watch_(watch), health_(health), random_(seed) {}
+
+template <typename Call>
+int ExportDriver::call(const ExportSpec& spec, Call&& exportCall) {
+    watch_.begin(std::string(spec.name), spec.budget, kSlack);
+    const int code = exportCall();
+    watch_.end();
+    tally_.add(spec, code);
+    return code;
+}
+
+bool ExportDriver::open(bool withLog) {
+    withLog_ = withLog;
+    if (withLog) {
+        health_.setLogOpen(true);  // before the descriptor exists, so no sample misses it
+        open_ = call(openSpec("CSerialOpenPortWithLog"), [&] {
+                    return CSerialOpenPortWithLog(portPath_.c_str(), kBaud, kNoParity, kDataBits, kStopBits,
+                                                  logPath_.c_str());
+                }) == 1;
+        if (!open_) health_.setLogOpen(false);
+    } else {
+        open_ = call(openSpec("CSerialOpenPort"), [&] {
+                    return CSerialOpenPort(portPath_.c_str(), kBaud, kNoParity, kDataBits, kStopBits);
+                }) == 1;
+    }
+    return open_;
+}
+
+bool ExportDriver::connect() { return open(false); }
+
+void ExportDriver::disconnect() {
+    call(closeSpec(), [] { return CSerialClosePort(); });
+    health_.setLogOpen(false);
+    open_ = false;
+}
+
+void ExportDriver::reconnect() {
+    disconnect();
+    open(!withLog_);
+}
+
+void ExportDriver::lastErrorAndLog() {
+    call(lastErrorSpec(), [] { return GetSerialLastError(); });
+    call(runtimeLogSpec(), [] { return CRuntimeLog(); });
+}
+
+void ExportDriver::version() {
+    unsigned char record[kVersionRecordBytes];
+    call(versionSpec(), [&] { return UnitVersionInfo(record); });
+}
+
+void ExportDriver::parameters() {
+    unsigned char record[kParameterRecordBytes] = {};
+    record[0] = uint8_t(random_() % (kRecordParameters + 1));
+    for (size_t i = 0; i < record[0]; ++i) {
+        record[1 + i] = uint8_t(random_() % kGimbalParameters);
+        record[kValuesOffset + 2 * i] = uint8_t(random_());
+        record[kValuesOffset + 2 * i + 1] = uint8_t(random_());
+    }
+    call(paramUploadSpec(), [&] { return UploadCradleParameter(record); });
+    call(paramDownloadSpec(), [&] { return DownloadCradleParameter(record); });
+}
+
+void ExportDriver::configuration() {
+    unsigned char record[kConfigBufferBytes] = {};
+    call(configDownloadSpec(), [&] { return DownloadCradleConfig(record); });
+    record[random_() % kConfigBufferBytes] ^= uint8_t(random_());
+    call(configUploadSpec(), [&] { return UploadCradleConfig(record); });
+}
+
+void ExportDriver::control() {
+    call(startSpec(), [] { return CradleStart(); });
+    call(stopSpec(), [] { return CradleStop(); });
+    const int type = int(random_() % kCalibrationTypes);
+    call(calibrationSpec(type), [&] { return CradleCalibration(type); });
+    call(mechanismSpec(), [] { return CradleUpdateMechanismFirm(); });
+}
+
+void ExportDriver::telemetry() {
+    unsigned char record[kTelemetryBBytes];
+    call(telemetryASpec(), [&] { return GetLogCradleDataA(record); });
+    call(telemetryBSpec(), [&] { return GetLogCradleDataB(record); });
+}
+
+void ExportDriver::firmware() {
+    const int unit = kFirmwareUnits[random_() % std::size(kFirmwareUnits)];
+    std::vector<unsigned char> image(1 + random_() % kMaxImageBytes);
+    for (auto& byte : image) byte = uint8_t(random_());
+    unsigned char progress = 0;
+    call(firmRequestSpec(), [&] { return UpdateFirmRequest(&unit); });
+    call(firmWriteSpec(image.size()),
+         [&] { return WriteFirm(&unit, image.data(), unsigned(image.size()), &progress); });
+    call(startAppSpec(), [] { return SendStartFsApp(); });
+}
+
+// Arguments the library must turn away with 4 before anything reaches the line.
+void ExportDriver::refusedArguments() {
+    const int unit = kFirmwareUnits[0];
+    call(versionSpec(), [] { return UnitVersionInfo(nullptr); });
+    call(firmRequestSpec(), [] { return UpdateFirmRequest(nullptr); });
+    call(firmWriteSpec(0), [&] { return WriteFirm(&unit, nullptr, 0, nullptr); });
+    call(paramUploadSpec(), [] { return UploadCradleParameter(nullptr); });
+    call(paramDownloadSpec(), [] { return DownloadCradleParameter(nullptr); });
+    call(configUploadSpec(), [] { return UploadCradleConfig(nullptr); });
+    call(configDownloadSpec(), [] { return DownloadCradleConfig(nullptr); });
+    call(calibrationSpec(kOutOfRangeCalibration), [] { return CradleCalibration(kOutOfRangeCalibration); });
+    call(telemetryASpec(), [] { return GetLogCradleDataA(nullptr); });
+}
+
+void ExportDriver::round(std::chrono::steady_clock::time_point deadline) {
+    ++rounds_;
+    std::vector<std::function<void()>> steps = {
+        [&] { if (!open_) open(withLog_); },
+        [&] { lastErrorAndLog(); },
+        [&] { version(); },
+        [&] { parameters(); },
+        [&] { configuration(); },
+        [&] { control(); },
+        [&] { telemetry(); },
+    };
+    if (rounds_ % kFirmwareEvery == 0) steps.push_back([&] { firmware(); });
+    if (rounds_ % kRefusalsEvery == 0) steps.push_back([&] { refusedArguments(); });
+    if (rounds_ % kReconnectEvery == 0) steps.push_back([&] { reconnect(); });
+    for (const auto& step : steps) {
+        if (std::chrono::steady_clock::now() >= deadline) return;
+        step();
+    }
+}
+
+}  // namespace soak

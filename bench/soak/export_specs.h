@@ -1,0 +1,102 @@
+// What the soak driver holds each export to: its worst-case duration and the results it may give.
+// Budgets follow the exchange rules: sends 200 ms apart, a reply window of ten 200 ms looks,
+// firmware blocks paced in 80-byte pieces 50 ms apart.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+namespace soak {
+
+using Ms = std::chrono::milliseconds;
+
+struct ExportSpec {
+    std::string_view name;
+    Ms budget;
+    std::span<const int> results;
+};
+
+namespace budget {
+constexpr Ms kGap{200};
+constexpr Ms kReplyWindow = 10 * kGap;
+constexpr Ms kPieceGap{50};
+constexpr int kAttempts = 10;
+constexpr int kAttemptsLong = 11;
+constexpr int kFirmRequestSends = 21;
+constexpr size_t kBlockBytes = 256;
+constexpr int kPiecePausesPerBlock = 3;
+constexpr int kConfigItems = 7;
+constexpr Ms kSaveConfirmation{1200};
+constexpr std::array<int, 6> kCalibrationLooks = {0, 50, 50, 50, 175, 50};
+constexpr Ms kImmediate{0};
+
+constexpr Ms send(int attempts, Ms perAttempt = Ms{0}) { return (attempts - 1) * kGap + attempts * perAttempt; }
+constexpr Ms exchange(int attempts) { return send(attempts) + kReplyWindow; }
+}  // namespace budget
+
+namespace results {
+constexpr int kOpenClose[] = {0, 1};
+constexpr int kLastError[] = {0, 2, 7};  // none, the port was missing at a reopen, removed
+constexpr int kAlwaysOne[] = {1};
+constexpr int kVersion[] = {0, 1, 2, 4, 14};
+constexpr int kFirmRequest[] = {0, 1, 2, 4, 5, 6, 14};
+constexpr int kFirmWrite[] = {0, 1, 2, 4, 10, 12, 14};
+constexpr int kParameters[] = {0, 1, 2, 3, 4, 10, 14};
+constexpr int kConfigUpload[] = {0, 1, 2, 4, 9, 14};
+constexpr int kConfigDownload[] = {0, 1, 2, 4, 14};
+constexpr int kCalibration[] = {0, 1, 2, 4, 7, 8, 9, 11, 14};  // 4: a type outside the table
+constexpr int kStartStop[] = {1, 2, 7, 8, 9, 14};
+constexpr int kMechanism[] = {0, 1, 2, 9, 14};
+constexpr int kTelemetry[] = {0, 4, 11};
+}  // namespace results
+
+inline ExportSpec openSpec(std::string_view name) { return {name, budget::kImmediate, results::kOpenClose}; }
+inline ExportSpec closeSpec() { return {"CSerialClosePort", budget::kImmediate, results::kOpenClose}; }
+inline ExportSpec lastErrorSpec() { return {"GetSerialLastError", budget::kImmediate, results::kLastError}; }
+inline ExportSpec runtimeLogSpec() { return {"CRuntimeLog", budget::kImmediate, results::kAlwaysOne}; }
+inline ExportSpec versionSpec() { return {"UnitVersionInfo", budget::exchange(budget::kAttemptsLong), results::kVersion}; }
+inline ExportSpec firmRequestSpec() {
+    // Every send may need all its attempts, and each is followed by a 200 ms look.
+    return {"UpdateFirmRequest", budget::kFirmRequestSends * (budget::send(budget::kAttemptsLong) + budget::kGap),
+            results::kFirmRequest};
+}
+inline ExportSpec firmWriteSpec(size_t imageBytes) {
+    const size_t blocks = (imageBytes + budget::kBlockBytes - 1) / budget::kBlockBytes;
+    const Ms perFrame =
+        budget::send(budget::kAttemptsLong, budget::kPiecePausesPerBlock * budget::kPieceGap) + budget::kReplyWindow;
+    return {"WriteFirm", Ms{int64_t(blocks + 1) * perFrame.count()}, results::kFirmWrite};
+}
+inline ExportSpec startAppSpec() { return {"SendStartFsApp", budget::kImmediate, results::kOpenClose}; }
+inline ExportSpec paramUploadSpec() {
+    // Up to 17 parameters fit one page; the closing write follows it.
+    return {"UploadCradleParameter", 2 * budget::exchange(budget::kAttempts), results::kParameters};
+}
+inline ExportSpec paramDownloadSpec() {
+    return {"DownloadCradleParameter", budget::exchange(budget::kAttempts), results::kParameters};
+}
+inline ExportSpec configUploadSpec() {
+    return {"UploadCradleConfig",
+            budget::kConfigItems * budget::exchange(budget::kAttempts) + budget::send(budget::kAttemptsLong) +
+                budget::kSaveConfirmation,
+            results::kConfigUpload};
+}
+inline ExportSpec configDownloadSpec() {
+    return {"DownloadCradleConfig", budget::kConfigItems * budget::exchange(budget::kAttempts), results::kConfigDownload};
+}
+inline ExportSpec calibrationSpec(int type) {
+    return {"CradleCalibration", budget::exchange(budget::kAttemptsLong) + budget::kCalibrationLooks[size_t(std::clamp(type, 0, 5))] * budget::kGap,
+            results::kCalibration};
+}
+inline ExportSpec startSpec() { return {"CradleStart", budget::exchange(budget::kAttemptsLong), results::kStartStop}; }
+inline ExportSpec stopSpec() { return {"CradleStop", budget::exchange(budget::kAttemptsLong), results::kStartStop}; }
+inline ExportSpec mechanismSpec() {
+    return {"CradleUpdateMechanismFirm", budget::exchange(budget::kAttemptsLong), results::kMechanism};
+}
+inline ExportSpec telemetryASpec() { return {"GetLogCradleDataA", budget::kImmediate, results::kTelemetry}; }
+inline ExportSpec telemetryBSpec() { return {"GetLogCradleDataB", budget::kImmediate, results::kTelemetry}; }
+
+}  // namespace soak
