@@ -107,6 +107,7 @@ Serves the gimbal's side of the serial protocol on a pseudo-terminal and prints 
 the path of a symlink to it, which the configuration tool opens like a serial port.
 Runs until SIGINT or SIGTERM, then removes the symlink. SIGUSR1 unplugs the port
 (pty closed, symlink removed) and, sent again, plugs it back in at the same path.
+SIGUSR2 prints the gimbal's parameter table as one line: "parameters 0=V0 1=V1 ... 20=V20".
 
   --link PATH              symlink path (default $XDG_RUNTIME_DIR/tiltmate-sim/ttyGIMBAL0,
                            /tmp/... when XDG_RUNTIME_DIR is unset)

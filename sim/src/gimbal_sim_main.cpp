@@ -17,6 +17,14 @@ void makeParentDirectory(const std::string& path) {
     mkdir(path.substr(0, slash).c_str(), 0700);  // an existing directory is fine
 }
 
+// One line, so that a test of the whole tool can check what the host wrote.
+void printParameters(const gimbalsim::Simulator& simulator) {
+    std::cout << "parameters";
+    for (int number = 0; number < gimbalsim::kParameterCount; ++number)
+        std::cout << ' ' << number << '=' << simulator.parameter(number);
+    std::cout << std::endl;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,7 +43,7 @@ int main(int argc, char** argv) {
     // Signals are taken synchronously by this thread; the simulator's threads inherit the mask.
     sigset_t signals;
     sigemptyset(&signals);
-    for (int sig : {SIGINT, SIGTERM, SIGUSR1}) sigaddset(&signals, sig);
+    for (int sig : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2}) sigaddset(&signals, sig);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     makeParentDirectory(settings.options.linkPath);
@@ -53,6 +61,10 @@ int main(int argc, char** argv) {
     for (;;) {
         int sig = 0;
         if (sigwait(&signals, &sig) != 0) continue;
+        if (sig == SIGUSR2) {
+            printParameters(simulator);
+            continue;
+        }
         if (sig == SIGUSR1) {
             if (plugged) {
                 simulator.unplug();

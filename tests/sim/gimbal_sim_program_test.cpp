@@ -1,4 +1,5 @@
-// The gimbal-sim program: option parsing, exit codes, the printed link, SIGUSR1 unplug/replug, clean exit.
+// The gimbal-sim program: option parsing, exit codes, the printed link, SIGUSR1 unplug/replug,
+// the SIGUSR2 parameter line, clean exit.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -171,5 +172,30 @@ TEST(GimbalSimProgram, ServesUntilTerminatedAndTogglesThePortOnSigusr1) {
     EXPECT_EQ(sim.exitCode(), 0);
     EXPECT_FALSE(pathExists(link));
     rmdir((std::string(dir) + "/ports").c_str());
+    rmdir(dir);
+}
+
+TEST(GimbalSimProgram, PrintsTheParameterTableOnSigusr2) {
+    char dir[] = "/tmp/gimbal-sim-test-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string link = std::string(dir) + "/ttyTEST";
+    Program sim({"--link", link, "--telemetry-a", "0", "--telemetry-b", "0", "--camera", "6", "--param", "20=7"});
+    ASSERT_EQ(sim.line(), link);
+    sim.signal(SIGUSR2);
+    const std::string before = sim.line();
+    EXPECT_EQ(before.rfind("parameters 0=6 1=", 0), 0u) << before;
+    EXPECT_NE(before.find(" 20=7"), std::string::npos) << before;
+    EXPECT_EQ(before.find(" 21="), std::string::npos) << before;
+    {
+        // A host writes parameter 2; the next line shows it and the port keeps serving.
+        simtest::HostLine host(link);
+        host.send(simtest::parameterWrite({{2, 2}}));
+        auto reply = host.frame(0x72);
+        ASSERT_TRUE(reply);
+    }
+    sim.signal(SIGUSR2);
+    EXPECT_NE(sim.line().find(" 2=2 "), std::string::npos);
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.exitCode(), 0);
     rmdir(dir);
 }
