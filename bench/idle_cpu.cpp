@@ -27,7 +27,8 @@ int main() {
     // The library's threads are the ones the open adds to this process.
     const std::set<int> before = bench::threadIds();
     if (!bench::openPort(sim.portPath())) {
-        std::fprintf(stderr, "idle cost: cannot open %s (last error %d)\n", sim.portPath().c_str(), GetSerialLastError());
+        std::fprintf(stderr, "idle cost: cannot open %s (last error %d)\n", sim.portPath().c_str(),
+                     GetSerialLastError());
         return 1;
     }
     std::map<int, long> startTicks;
@@ -50,7 +51,8 @@ int main() {
     const bool received = GetLogCradleDataA(record) == 0 && GetLogCradleDataB(record) == 0;
     CSerialClosePort();
     if (startTicks.empty() || !received) {
-        std::fprintf(stderr, "idle cost: %s\n", startTicks.empty() ? "no library threads found" : "no telemetry arrived");
+        std::fprintf(stderr, "idle cost: %s\n",
+                     startTicks.empty() ? "no library threads found" : "no telemetry arrived");
         return 1;
     }
     const double percent = 100.0 * double(ticks) / double(bench::ticksPerSecond()) / seconds;

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "parser.h"
-#include "reply_frames.h"
+#include "sample_frames.h"
 #include "stores.h"
 
 namespace {

@@ -26,7 +26,8 @@ int main() {
         return 1;
     }
     if (!bench::openPort(sim.portPath())) {
-        std::fprintf(stderr, "reply latency: cannot open %s (last error %d)\n", sim.portPath().c_str(), GetSerialLastError());
+        std::fprintf(stderr, "reply latency: cannot open %s (last error %d)\n", sim.portPath().c_str(),
+                     GetSerialLastError());
         return 1;
     }
     std::vector<double> millis;
@@ -42,8 +43,8 @@ int main() {
 
     const double p50 = bench::percentile(millis, 0.50);
     const double p99 = bench::percentile(millis, 0.99);
-    std::printf("reply latency: %d CradleStart exchanges, p50 %.3f ms, p99 %.3f ms, max %.3f ms\n", kExchanges, p50, p99,
-                bench::percentile(millis, 1.0));
+    std::printf("reply latency: %d CradleStart exchanges, p50 %.3f ms, p99 %.3f ms, max %.3f ms\n", kExchanges, p50,
+                p99, bench::percentile(millis, 1.0));
     std::printf("  reference: target p50 under %.0f ms; a reply looked for every 200 ms takes at least %.0f ms\n",
                 kTargetP50Ms, kPolledReplyFloorMs);
     for (const auto& [code, count] : codes) std::printf("  result %d: %d calls\n", code, count);

@@ -1,9 +1,10 @@
-// Writes the seed corpus: one file per reply kind, plus streams that mix them with noise and damage.
+// Writes the seed corpus: one file per reply and request kind, plus streams that mix replies with
+// noise and damage.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include "reply_frames.h"
+#include "sample_frames.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder);
     const auto frames = cradle::samples::replyFrames();
     for (const auto& frame : frames) write(folder, frame.name, frame.bytes);
+    const auto requests = cradle::samples::requestFrames();
+    for (const auto& frame : requests) write(folder, frame.name, frame.bytes);
 
     // Every kind back to back, with junk in front: what a busy line looks like.
     Bytes stream{0x00, 0x11, cradle::kSyncFirst};
@@ -45,6 +48,6 @@ int main(int argc, char** argv) {
         if (frame.command == cradle::command::kVersion)
             write(folder, "stream-version-cut-short",
                   Bytes(frame.bytes.begin(), frame.bytes.begin() + std::ptrdiff_t(cradle::kFrameSize + 10)));
-    std::printf("wrote %zu kinds and 3 streams to %s\n", frames.size(), folder.c_str());
+    std::printf("wrote %zu kinds and 3 streams to %s\n", frames.size() + requests.size(), folder.c_str());
     return 0;
 }

@@ -3,7 +3,6 @@
 // firmware blocks paced in 80-byte pieces 50 ms apart.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstddef>
@@ -58,7 +57,9 @@ inline ExportSpec openSpec(std::string_view name) { return {name, budget::kImmed
 inline ExportSpec closeSpec() { return {"CSerialClosePort", budget::kImmediate, results::kOpenClose}; }
 inline ExportSpec lastErrorSpec() { return {"GetSerialLastError", budget::kImmediate, results::kLastError}; }
 inline ExportSpec runtimeLogSpec() { return {"CRuntimeLog", budget::kImmediate, results::kAlwaysOne}; }
-inline ExportSpec versionSpec() { return {"UnitVersionInfo", budget::exchange(budget::kAttemptsLong), results::kVersion}; }
+inline ExportSpec versionSpec() {
+    return {"UnitVersionInfo", budget::exchange(budget::kAttemptsLong), results::kVersion};
+}
 inline ExportSpec firmRequestSpec() {
     // Every send may need all its attempts, and each is followed by a 200 ms look.
     return {"UpdateFirmRequest", budget::kFirmRequestSends * (budget::send(budget::kAttemptsLong) + budget::kGap),
@@ -85,11 +86,14 @@ inline ExportSpec configUploadSpec() {
             results::kConfigUpload};
 }
 inline ExportSpec configDownloadSpec() {
-    return {"DownloadCradleConfig", budget::kConfigItems * budget::exchange(budget::kAttempts), results::kConfigDownload};
+    return {"DownloadCradleConfig", budget::kConfigItems * budget::exchange(budget::kAttempts),
+            results::kConfigDownload};
 }
 inline ExportSpec calibrationSpec(int type) {
-    return {"CradleCalibration", budget::exchange(budget::kAttemptsLong) + budget::kCalibrationLooks[size_t(std::clamp(type, 0, 5))] * budget::kGap,
-            results::kCalibration};
+    // A type outside the table is refused at once; it watches for no looks.
+    const bool known = type >= 0 && size_t(type) < budget::kCalibrationLooks.size();
+    const int looks = known ? budget::kCalibrationLooks[size_t(type)] : 0;
+    return {"CradleCalibration", budget::exchange(budget::kAttemptsLong) + looks * budget::kGap, results::kCalibration};
 }
 inline ExportSpec startSpec() { return {"CradleStart", budget::exchange(budget::kAttemptsLong), results::kStartStop}; }
 inline ExportSpec stopSpec() { return {"CradleStop", budget::exchange(budget::kAttemptsLong), results::kStartStop}; }

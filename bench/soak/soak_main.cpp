@@ -106,7 +106,8 @@ int main() {
     const auto& unexpected = driver.tally().unexpected();
     if (!unexpected.empty()) {
         std::cerr << "soak: FAILED: " << unexpected.size() << " results outside what the exports may give:";
-        for (size_t i = 0; i < unexpected.size() && i < kUnexpectedShown; ++i) std::cerr << " [" << unexpected[i] << "]";
+        for (size_t i = 0; i < unexpected.size() && i < kUnexpectedShown; ++i)
+            std::cerr << " [" << unexpected[i] << "]";
         std::cerr << "\n";
         exitCode = kExitUnexpected;
     }

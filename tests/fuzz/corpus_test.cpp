@@ -1,5 +1,6 @@
-// The seed corpus is only worth fuzzing from while its frames are what the gimbal really sends:
-// each kind's file must match the frame builders and be filed by the parser as exactly that reply.
+// The seed corpus is only worth fuzzing from while its frames are what really crosses the line:
+// each kind's file must match the frame builders, and a reply must be filed by the parser as exactly
+// that reply.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +9,7 @@
 #include <set>
 
 #include "parser.h"
-#include "reply_frames.h"
+#include "sample_frames.h"
 
 namespace {
 
@@ -60,6 +61,22 @@ TEST(FuzzCorpus, EveryKindFileMatchesTheBuildersAndIsFiledAsItsKind) {
                                     cradle::command::kTelemetryB, cradle::command::kParamWrite,
                                     cradle::command::kParamRead};
     EXPECT_EQ(covered, replies);
+}
+
+TEST(FuzzCorpus, RequestFilesMatchTheBuildersAndCoverEveryRequest) {
+    std::set<uint8_t> covered;
+    for (const auto& frame : cradle::samples::requestFrames()) {
+        SCOPED_TRACE(frame.name);
+        EXPECT_EQ(readFile(std::filesystem::path(FUZZ_CORPUS_DIR) / frame.name), frame.bytes)
+            << "rewrite the corpus with fuzz_make_corpus";
+        EXPECT_EQ(frame.bytes.at(cradle::kCommandOffset), frame.command);
+        covered.insert(frame.command);
+    }
+    const std::set<uint8_t> requests{cradle::command::kVersion,   cradle::command::kFirmRequest,
+                                     cradle::command::kFirmBlock, cradle::command::kStartApp,
+                                     cradle::command::kControl,   cradle::command::kMechanism,
+                                     cradle::command::kParamWrite, cradle::command::kParamRead};
+    EXPECT_EQ(covered, requests);
 }
 
 TEST(FuzzCorpus, StreamsCarryTheirNoiseAndDamageAsNamed) {

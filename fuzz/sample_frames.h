@@ -1,5 +1,5 @@
-// Well-formed frames of every kind the parser files, as the gimbal sends them.
-// The fuzz corpus is written from them and the parser benchmark streams them.
+// Well-formed frames of every kind: the replies the parser files, as the gimbal sends them, and the
+// requests the library sends. The fuzz corpus is written from them and the parser benchmark streams them.
 #pragma once
 
 #include <string>
@@ -16,5 +16,6 @@ struct NamedFrame {
 };
 
 std::vector<NamedFrame> replyFrames();
+std::vector<NamedFrame> requestFrames();
 
 }  // namespace cradle::samples

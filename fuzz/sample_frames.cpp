@@ -1,4 +1,4 @@
-#include "reply_frames.h"
+#include "sample_frames.h"
 
 #include <array>
 
@@ -79,6 +79,30 @@ std::vector<NamedFrame> replyFrames() {
         {"parameter-write-accepted", command::kParamWrite, statusReply(command::kParamWrite, kDone)},
         {"parameter-read-reply", command::kParamRead, parameterReadReply()},
         {"parameter-read-refused", command::kParamRead, statusReply(command::kParamRead, kRefusedFD)},
+    };
+}
+
+std::vector<NamedFrame> requestFrames() {
+    std::array<uint8_t, 300> image{};
+    for (size_t i = 0; i < image.size(); ++i) image[i] = uint8_t(i * 7);
+    const uint32_t imageCrc = crc32Mpeg2(image.data(), image.size());
+    const size_t blocks = firmwareBlockCount(image.size());
+    const std::array<uint8_t, control::kDataBytes> itemData{1, 2, 3, 4, 5, 6, 0, 0};
+    const uint8_t numbers[] = {0, 5, 20};
+    const uint16_t values[] = {4, 512, 65535};
+    return {
+        {"request-version", command::kVersion, whole(versionQuery())},
+        {"request-firmware", command::kFirmRequest, whole(firmwareRequest(kUnitMx))},
+        {"request-firmware-block", command::kFirmBlock, firmwareBlock(kUnitMx, image, imageCrc, 0, blocks)},
+        {"request-firmware-closing-block", command::kFirmBlock,
+         firmwareBlock(kUnitMx, image, imageCrc, blocks, blocks)},
+        {"request-start-application", command::kStartApp, whole(startApplication())},
+        {"request-config-write", command::kControl, whole(controlFrame(kUnitsMyMz, control::kWriteItem, 7, itemData))},
+        {"request-calibration", command::kControl, whole(singleUnitControl(control::kCalibrate, 2))},
+        {"request-mechanism", command::kMechanism, whole(mechanismFirmware())},
+        {"request-parameter-write", command::kParamWrite, parameterWrite(numbers, values)},
+        {"request-parameter-closing-write", command::kParamWrite, whole(parameterClosingWrite())},
+        {"request-parameter-read", command::kParamRead, whole(parameterRead(numbers))},
     };
 }
 
