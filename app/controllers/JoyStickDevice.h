@@ -12,7 +12,8 @@ class InstrumentConfig;
 class JoyStickDevice : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(qint8 p_defalutValue READ getDefaultValue NOTIFY sigDefalutValueChanged)
+    // A signed 8-bit value, published as int: QML shows an 8-bit property type as a character.
+    Q_PROPERTY(int p_defalutValue READ defalutValue NOTIFY sigDefalutValueChanged)
 public:
     enum JoyStickChannelFunc {
         CHANNEL_MODE = 0,
@@ -32,6 +33,8 @@ public:
     Q_ENUM(JoyStickChannelFunc)
 
     explicit JoyStickDevice(QObject* parent = nullptr);
+
+    int defalutValue() const { return qint8(m_defaultValue); }
 
     // Source of the control input and camera module; not owned.
     void setInstrumentConfig(InstrumentConfig* instrumentConfig);

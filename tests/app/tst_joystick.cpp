@@ -162,7 +162,8 @@ private slots:
         J fresh;
         QCOMPARE(mappingsOf(fresh), kIdentity);
         QCOMPARE(reversesOf(fresh), kNoneReversed);
-        QCOMPARE(fresh.property("p_defalutValue").toInt(), 0);
+        // Published as int: QML turns an 8-bit property into a character.
+        QCOMPARE(fresh.property("p_defalutValue"), QVariant(0));
         QVERIFY(!fresh.getChannelLostCtl());
         QCOMPARE(QMetaEnum::fromType<J::JoyStickChannelFunc>().keyToValue("CHANNEL_NOLIMIT"), 23);
         // Without an instrument configuration there is no control input to restore.
