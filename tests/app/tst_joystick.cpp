@@ -163,7 +163,8 @@ private slots:
         QCOMPARE(mappingsOf(fresh), kIdentity);
         QCOMPARE(reversesOf(fresh), kNoneReversed);
         // Published as int: QML turns an 8-bit property into a character.
-        QCOMPARE(fresh.property("p_defalutValue"), QVariant(0));
+        QCOMPARE(fresh.property("p_defalutValue").userType(), int(QMetaType::Int));
+        QCOMPARE(fresh.property("p_defalutValue").toInt(), 0);
         QVERIFY(!fresh.getChannelLostCtl());
         QCOMPARE(QMetaEnum::fromType<J::JoyStickChannelFunc>().keyToValue("CHANNEL_NOLIMIT"), 23);
         // Without an instrument configuration there is no control input to restore.
