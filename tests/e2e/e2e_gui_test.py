@@ -1,0 +1,237 @@
+#!/usr/bin/env python3
+"""The whole tool against the simulated gimbal, driven like a technician would: pick the port and
+open it, watch the running page, change the mounting and upload it, run an IMU calibration and
+upgrade the firmware from a demo package. Saves a screenshot of every tab under --artifacts."""
+
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+
+from harness import (Desktop, Display, Program, Simulator, TestFailure, check, temporary_directory)
+
+WINDOW_TITLE = "ORV Tiltmate"
+TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION = "运行状态", "IMU校准", "固件升级", "产品配置"
+OPEN, CLOSE = "打开", "关闭"
+MOUNT_INVERTED = "倒置"
+START_CALIBRATION = "开始校准"
+UPDATE_SUCCEEDED = "更新成功"
+MODE_LOCK, MODE_FOLLOW = "指向锁定", "指向跟随"
+RECORDING, STOPPED = "录像中", "停止中"
+ZOOM = r"(1|2|4|8|16)倍变焦"
+NUMBER = r"-?\d+(\.\d+)?"
+MOUNTING_PARAMETER = 2  # gimbal parameter number of the mounting, written as index + 1
+DEMO_VERSION = "1.1"    # what 'fwpack --demo' puts in every image by default
+UNITS = 4
+
+
+class Scenario:
+    def __init__(self, hook, desktop, sim, artifacts):
+        self.hook, self.desktop, self.sim, self.artifacts = hook, desktop, sim, artifacts
+
+    def click(self, **select):
+        self.desktop.click(self.hook.find(**select))
+
+    def choose(self, combo, entry):
+        """Presses a combo box open and clicks the entry in its popup."""
+        self.click(**combo)
+        self.desktop.click(self.hook.wait_for_item(text=entry, window="popup"))
+        self.hook.wait_for("currentText", re.escape(entry), **combo)
+
+    def show_tab(self, title):
+        self.click(text=title)
+        self.hook.wait_for("currentIndex", str([TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION].index(title)),
+                           id="tabView", **{"in": "MainWindow"})
+
+    def screenshot(self, name):
+        self.hook.next_frame()
+        path = os.path.join(self.artifacts, name + ".png")
+        self.desktop.screenshot(path, self.hook.window("mainWindow"))
+        return path
+
+    def no_error_box(self):
+        check(not self.hook.window("g_messageDlg")["visible"], "an error box is showing: " +
+              str(self.hook.window("g_messageDlg", props=["information"]).get("information")))
+
+    def texts(self, id_, within):
+        return self.hook.find(texts=True, id=id_, **{"in": within})["texts"]
+
+    # --- the steps ---
+
+    def connect(self):
+        tabs = {"id": "tabView", "in": "MainWindow"}
+        check(not self.hook.find(**tabs)["enabled"], "the tabs are usable before a gimbal answered")
+        self.screenshot("0-not-connected")
+        combo = {"id": "portCombo", "in": "ControlSerialPortView"}
+        self.choose(combo, self.sim.port)
+        button = {"id": "openButton", "in": "ControlSerialPortView"}
+        self.hook.wait_for("text", OPEN, **button)
+        since = self.hook.mark()
+        self.click(**button)
+        self.hook.wait_for_signal("runtimeFirmwareController", "sigGetVersionSuccessed", since)
+        self.hook.wait_for("enabled", "true", **tabs)
+        self.hook.wait_for("text", CLOSE, **button)
+        self.hook.wait_for_signal("runtimeInstrumentConfig", "sigDownloadFinished", since)
+        self.hook.wait_for_signal("runtimeJoystickdevice", "sigDownloadFinished", since)
+        self.no_error_box()
+
+    def running_page(self):
+        page = {"in": "WidgetRunningInfor"}
+        for cell in ("rateX", "rateY", "rateZ", "accelX", "accelY", "accelZ", "rollValue", "pitchValue"):
+            self.hook.wait_for("text", NUMBER, id=cell, **page)
+        # Heading turns steadily in the simulator: the shown value must move on.
+        first = self.hook.find(props=["text"], id="yawValue", **page)["text"]
+        self.hook.wait_for("text", rf"(?!{re.escape(first)}$){NUMBER}", id="yawValue", **page)
+        roll = float(self.hook.find(props=["text"], id="rollValue", **page)["text"])
+        pitch = float(self.hook.find(props=["text"], id="pitchValue", **page)["text"])
+        check(abs(roll) <= 20.01 and abs(pitch) <= 30.01, f"attitude out of the simulated swing: {roll}, {pitch}")
+        gravity = float(self.hook.find(props=["text"], id="accelZ", **page)["text"])
+        check(0.75 <= gravity <= 1.01, f"vertical acceleration {gravity} g is not gravity")
+        # Channel states follow the receiver: both positions of the mode and record switches show up.
+        for cell, states in (("modeStatus", (MODE_LOCK, MODE_FOLLOW)), ("recordStatus", (RECORDING, STOPPED))):
+            for state in states:
+                self.hook.wait_for("text", state, ceiling_s=90, id=cell, **page)
+        self.hook.wait_for("text", ZOOM, id="zoomStatus", **page)
+        for cell in ("pitchMapping", "yawMapping", "shotMapping", "recordMapping", "zoomMapping"):
+            self.hook.wait_for("text", r"\d+", id=cell, **page)
+        self.screenshot("1-running")
+
+    def imu_calibration(self):
+        self.show_tab(TAB_IMU)
+        page = {"in": "WidgetImuCalibration"}
+        button = dict(id="startButton", **page)
+        self.hook.wait_for("text", START_CALIBRATION, **button)
+        self.screenshot("2-imu-calibration")
+        since = self.hook.mark()
+        self.click(**button)
+        self.hook.wait_for_signal("runtimeCalibrationControl", "sigCalibrationStart", since)
+        self.hook.wait_for_signal("runtimeCalibrationControl", "sigCalibrationSuccess", since, ceiling_s=120)
+        check(("runtimeCalibrationControl", "sigCalibrationFailed") not in self.hook.signals_since(since),
+              "the calibration failed")
+        self.hook.wait_for("text", START_CALIBRATION, **button)
+        self.hook.wait_for("enabled", "true", **button)
+        self.no_error_box()
+
+    def configuration(self):
+        self.show_tab(TAB_CONFIGURATION)
+        page = {"in": "WidgetConfiguration"}
+        combo = dict(id="mountingCombo", **page)
+        self.hook.wait_for("enabled", "true", **combo)
+        before = self.sim.parameters()[MOUNTING_PARAMETER]
+        check(before == 1, f"the simulator starts with mounting {before}, not 1")
+        self.choose(combo, MOUNT_INVERTED)
+        self.hook.wait_for("source", r".*ImgInstrument1\.png", id="mountingPicture", **page)
+        self.screenshot("4-configuration")
+        since = self.hook.mark()
+        self.click(id="confirmButton", **page)
+        self.hook.wait_for_signal("runtimeInstrumentConfig", "sigUploadFinished", since)
+        self.hook.wait_for_signal("runtimeJoystickdevice", "sigUploadFinish", since)
+        emitted = self.hook.signals_since(since)
+        check(("runtimeInstrumentConfig", "sigUploadSucceed") in emitted, "the configuration upload failed")
+        check(("runtimeJoystickdevice", "sigUploadSucceed") in emitted, "the channel upload failed")
+        self.no_error_box()
+        after = self.sim.parameters()[MOUNTING_PARAMETER]
+        check(after == 2, f"the simulator's mounting is {after} after uploading 倒置, not 2")
+
+    def firmware(self, package):
+        self.show_tab(TAB_FIRMWARE)
+        page = {"in": "WidgetFirmware"}
+        rows = self.texts("firmwareList", "WidgetFirmware")
+        check(all(unit in rows for unit in ("IFB", "MX", "MY", "MZ")) and rows.count("1.0") == UNITS,
+              f"the table does not list the {UNITS} units at their running versions: {rows}")
+        self.click(id="browseButton", **page)
+        self.desktop.wait_for_window("请选择固件")
+        field = self.hook.wait_for_item(id="currentPathField", window="popup")
+        since = self.hook.mark()
+        self.desktop.click(field)
+        self.desktop.key("ctrl+a")
+        self.desktop.type(package)
+        self.desktop.key("Return")
+        self.hook.wait_for_signal("runtimeFirmwareController", "sigFileInfoChanged", since)
+        upgrade = dict(id="upgradeButton", **page)
+        self.hook.wait_for("enabled", "true", **upgrade)
+        self.hook.wait_for("text", re.escape("file://" + package), id="path", **page)
+        rows = self.texts("firmwareList", "WidgetFirmware")
+        check(rows.count(DEMO_VERSION) >= UNITS, f"the package versions are not listed: {rows}")
+        self.screenshot("3-firmware-package")
+        since = self.hook.mark()
+        self.click(**upgrade)
+        self.hook.wait_for_signal("runtimeFirmwareController", "sigFileUpgradeStart", since)
+        check(not self.hook.find(id="runningTab", **{"in": "MainWindow"})["enabled"],
+              "the running tab stays usable during an upgrade")
+        self.hook.wait_for_signal("runtimeFirmwareController", "sigFileUpgradeFinished", since, ceiling_s=300)
+        self.hook.wait_for("enabled", "true", id="browseButton", **page)
+        rows = self.texts("firmwareList", "WidgetFirmware")
+        check(rows.count(UPDATE_SUCCEEDED) == UNITS, f"not every unit reports success: {rows}")
+        self.no_error_box()
+        self.screenshot("3-firmware-upgraded")
+
+    def reconnect_reads_new_versions(self):
+        """Closing and opening again queries the units afresh: they now run the package's versions."""
+        button = {"id": "openButton", "in": "ControlSerialPortView"}
+        since = self.hook.mark()
+        self.click(**button)
+        self.hook.wait_for_signal("runtimeFirmwareController", "sigFirmclosed", since)
+        self.hook.wait_for("text", OPEN, **button)
+        since = self.hook.mark()
+        self.click(**button)
+        self.hook.wait_for_signal("runtimeFirmwareController", "sigGetVersionSuccessed", since)
+        self.hook.wait_for("enabled", "true", id="tabView", **{"in": "MainWindow"})
+        rows = self.texts("firmwareList", "WidgetFirmware")
+        versions = rows[4:]  # after the header
+        check(versions.count(DEMO_VERSION) == UNITS, f"the units do not run the package versions: {rows}")
+        self.screenshot("3-firmware-after-reconnect")
+
+    def back_to_running_page(self):
+        self.show_tab(TAB_RUNNING)
+        self.hook.wait_for("text", NUMBER, id="rollValue", **{"in": "WidgetRunningInfor"})
+        return self.screenshot("1-running-after-upgrade")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    for option in ("--tiltmate", "--sim", "--fwpack", "--plugins", "--artifacts"):
+        parser.add_argument(option, required=True)
+    args = parser.parse_args()
+    os.makedirs(args.artifacts, exist_ok=True)
+
+    with temporary_directory() as workdir:
+        package = os.path.join(workdir, "demo.bin")
+        subprocess.run([args.fwpack, "-o", package, "--demo"], check=True, timeout=60)
+        display = Display()
+        sim = program = None
+        try:
+            sim = Simulator(args.sim, os.path.join(workdir, "ttyGIMBAL0"), "--time-scale", "0.2")
+            program = Program(args.tiltmate, display.name, sim.port, args.plugins, workdir)
+            desktop = Desktop(display.name)
+            desktop.wait_for_window(WINDOW_TITLE)
+            hook = program.connect_hook()
+            scenario = Scenario(hook, desktop, sim, args.artifacts)
+            for step in (scenario.connect, scenario.running_page, scenario.imu_calibration,
+                         scenario.configuration, scenario.firmware,
+                         scenario.reconnect_reads_new_versions, scenario.back_to_running_page):
+                print("step:", step.__name__, flush=True)
+                step(package) if step == scenario.firmware else step()
+            # The close icon ends the program normally.
+            scenario.click(id="quitIcon")
+            check(program.wait() == 0, "Tiltmate did not exit cleanly after the close icon")
+        except (TestFailure, subprocess.SubprocessError) as failure:
+            print(f"FAILED: {failure}", file=sys.stderr)
+            if program:
+                program.close()
+                shutil.copy(os.path.join(workdir, "tiltmate.log"), args.artifacts)
+            return 1
+        finally:
+            if program:
+                program.close()
+            if sim:
+                sim.close()
+            display.close()
+    print(f"passed; screenshots in {args.artifacts}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

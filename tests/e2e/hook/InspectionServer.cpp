@@ -1,0 +1,330 @@
+#include "InspectionServer.h"
+
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMetaMethod>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQmlProperty>
+#include <QQuickItem>
+#include <QQuickWindow>
+
+#include "FindWaiter.h"
+#include "PropertyWaiter.h"
+#include "SignalRelay.h"
+
+namespace {
+
+constexpr char kSocketVariable[] = "TILTMATE_E2E_SOCKET";
+constexpr int kDefaultWaitCeilingMs = 30000;
+const char* const kControllerNames[] = {
+    "runtimeSerialPortCtl",      "runtimeSensorsinfo",        "runtimePidTunning",     "runtimeInstrumentConfig",
+    "runtimeFirmwareController", "runtimeCalibrationControl", "runtimeJoystickdevice",
+};
+
+QList<QQuickWindow*> quickWindows()
+{
+    QList<QQuickWindow*> windows;
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (auto* quick = qobject_cast<QQuickWindow*>(window))
+            windows.append(quick);
+    }
+    return windows;
+}
+
+// An object may carry two ids: its own root id and the one it was given where it was declared.
+bool hasId(QObject* object, const QString& id)
+{
+    for (QQmlContext* context = qmlContext(object); context; context = context->parentContext()) {
+        if (context->nameForObject(object) == id)
+            return true;
+    }
+    return false;
+}
+
+bool isOfType(const QObject* object, const QString& type)
+{
+    const QString className = QString::fromLatin1(object->metaObject()->className());
+    return className == type || className.startsWith(type + QLatin1String("_QMLTYPE_"))
+           || className.startsWith(type + QLatin1String("_QML_"));
+}
+
+bool hasAncestorOfType(QObject* object, const QString& type)
+{
+    for (QObject* up = object->parent(); up; up = up->parent()) {
+        if (isOfType(up, type))
+            return true;
+    }
+    if (auto* item = qobject_cast<QQuickItem*>(object)) {
+        for (QQuickItem* up = item->parentItem(); up; up = up->parentItem()) {
+            if (isOfType(up, type))
+                return true;
+        }
+    }
+    return false;
+}
+
+void collectItems(QQuickItem* item, QList<QObject*>& into)
+{
+    into.append(item);
+    for (QQuickItem* child : item->childItems())
+        collectItems(child, into);
+}
+
+bool isShown(QQuickItem* item)
+{
+    return item->isVisible() && item->width() > 0 && item->height() > 0;
+}
+
+}  // namespace
+
+InspectionServer::InspectionServer()
+{
+    server = new QLocalServer(this);
+    const QString path = qEnvironmentVariable(kSocketVariable);
+    if (path.isEmpty())
+        return;
+    QLocalServer::removeServer(path);
+    connect(server, &QLocalServer::newConnection, this, &InspectionServer::acceptClient);
+    if (!server->listen(path))
+        qWarning("e2e hook: cannot listen on %s", qPrintable(path));
+}
+
+void InspectionServer::acceptClient()
+{
+    while (QLocalSocket* client = server->nextPendingConnection()) {
+        clients.append(client);
+        connect(client, &QLocalSocket::readyRead, this, [this, client] { readRequests(client); });
+        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+    }
+}
+
+void InspectionServer::readRequests(QLocalSocket* client)
+{
+    while (client->canReadLine()) {
+        const QJsonDocument document = QJsonDocument::fromJson(client->readLine());
+        if (!document.isObject()) {
+            send(client, {{"ok", false}, {"error", "not a JSON object"}});
+            continue;
+        }
+        handle(client, document.object());
+    }
+}
+
+void InspectionServer::send(QLocalSocket* client, const QJsonObject& message)
+{
+    if (!client || client->state() != QLocalSocket::ConnectedState)
+        return;
+    client->write(QJsonDocument(message).toJson(QJsonDocument::Compact) + '\n');
+    client->flush();
+}
+
+void InspectionServer::broadcast(const QJsonObject& message)
+{
+    for (const QPointer<QLocalSocket>& client : clients)
+        send(client, message);
+}
+
+void InspectionServer::handle(QLocalSocket* client, const QJsonObject& request)
+{
+    const QString command = request.value("cmd").toString();
+    QJsonObject reply{{"seq", request.value("seq")}};
+    if (command == QLatin1String("attach")) {
+        reply.insert("ok", attachToControllers());
+    } else if (command == QLatin1String("find")) {
+        QQuickItem* item = findItem(request.value("select").toObject());
+        if (item) {
+            reply = describe(item, request);
+            reply.insert("seq", request.value("seq"));
+        }
+        reply.insert("ok", item != nullptr);
+    } else if (command == QLatin1String("window")) {
+        // Top-level windows (dialogs included) by QML id: visibility and screen geometry.
+        const QString id = request.value("id").toString();
+        reply.insert("ok", false);
+        for (QQuickWindow* window : quickWindows()) {
+            if (!hasId(window, id))
+                continue;
+            reply.insert("ok", true);
+            reply.insert("visible", window->isVisible());
+            reply.insert("title", window->title());
+            reply.insert("x", window->x());
+            reply.insert("y", window->y());
+            reply.insert("w", window->width());
+            reply.insert("h", window->height());
+            for (const QJsonValue& name : request.value("props").toArray())
+                reply.insert(name.toString(), QJsonValue::fromVariant(QQmlProperty::read(window, name.toString())));
+        }
+    } else if (command == QLatin1String("wait")) {
+        waitForProperty(client, request);
+        return;
+    } else if (command == QLatin1String("waitfind")) {
+        // Waits for an item to be shown, e.g. the entries of a combo box's popup.
+        const QJsonObject selector = request.value("select").toObject();
+        QPointer<QLocalSocket> to(client);
+        auto* waiter = new FindWaiter(
+            [this, selector] {
+                QQuickItem* item = findItem(selector);
+                return item && item->isVisible();
+            },
+            request.value("timeoutMs").toInt(kDefaultWaitCeilingMs),
+            [this, to, request, selector](bool found) {
+                QQuickItem* item = found ? findItem(selector) : nullptr;
+                QJsonObject reply = item ? describe(item, request) : QJsonObject();
+                reply.insert("seq", request.value("seq"));
+                reply.insert("ok", item != nullptr);
+                send(to, reply);
+            },
+            this);
+        waiter->start();
+        return;
+    } else if (command == QLatin1String("frame")) {
+        replyAfterNextFrame(client, request);
+        return;
+    } else {
+        reply.insert("ok", false);
+        reply.insert("error", QStringLiteral("unknown command %1").arg(command));
+    }
+    send(client, reply);
+}
+
+bool InspectionServer::attachToControllers()
+{
+    if (attached)
+        return true;
+    QQmlEngine* engine = nullptr;
+    for (QQuickWindow* window : quickWindows()) {
+        if ((engine = qmlEngine(window)))
+            break;
+    }
+    if (!engine)
+        return false;
+    const int ownSignalsFrom = QObject::staticMetaObject.methodCount();
+    const QMetaMethod fire = SignalRelay::staticMetaObject.method(SignalRelay::staticMetaObject.indexOfSlot("fire()"));
+    for (const char* name : kControllerNames) {
+        QObject* controller = engine->rootContext()->contextProperty(QLatin1String(name)).value<QObject*>();
+        if (!controller)
+            continue;
+        const QMetaObject* meta = controller->metaObject();
+        for (int i = ownSignalsFrom; i < meta->methodCount(); ++i) {
+            const QMetaMethod method = meta->method(i);
+            if (method.methodType() != QMetaMethod::Signal)
+                continue;
+            auto* relay = new SignalRelay(QLatin1String(name), QString::fromLatin1(method.name()), this);
+            QObject::connect(controller, method, relay, fire);
+            connect(relay, &SignalRelay::fired, this, [this](const QString& object, const QString& signal) {
+                broadcast({{"event", "signal"}, {"object", object}, {"signal", signal}});
+            });
+        }
+    }
+    attached = true;
+    return true;
+}
+
+QQuickItem* InspectionServer::findItem(const QJsonObject& selector) const
+{
+    const QString id = selector.value("id").toString();
+    const QString within = selector.value("in").toString();
+    const QString text = selector.value("text").toString();
+    // "popup" looks only at windows other than the main one (menus, file dialogs).
+    const bool popupOnly = selector.value("window").toString() == QLatin1String("popup");
+    int skip = selector.value("index").toInt(0);  // the n-th match, in window and tree order
+
+    const QList<QQuickWindow*> windows = quickWindows();
+    for (QQuickWindow* window : windows) {
+        if (!window->isVisible() || (popupOnly && hasId(window, QStringLiteral("mainWindow"))))
+            continue;
+        QList<QObject*> objects;
+        collectItems(window->contentItem(), objects);
+        for (QObject* object : objects) {
+            auto* item = static_cast<QQuickItem*>(object);
+            if (!id.isEmpty() && !hasId(item, id))
+                continue;
+            if (!text.isEmpty() && (!isShown(item) || QQmlProperty::read(item, "text").toString() != text))
+                continue;
+            if (!within.isEmpty() && !hasAncestorOfType(item, within))
+                continue;
+            if (skip-- > 0)
+                continue;
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+QJsonObject InspectionServer::describe(QQuickItem* item, const QJsonObject& request) const
+{
+    QJsonObject description;
+    const QPointF sceneTopLeft = item->mapToScene(QPointF(0, 0));
+    const QPoint topLeft = item->window() ? item->window()->mapToGlobal(sceneTopLeft.toPoint()) : QPoint();
+    description.insert("x", topLeft.x());
+    description.insert("y", topLeft.y());
+    description.insert("w", item->width());
+    description.insert("h", item->height());
+    description.insert("visible", item->isVisible());
+    description.insert("enabled", item->isEnabled());
+    for (const QJsonValue& name : request.value("props").toArray())
+        description.insert(name.toString(), QJsonValue::fromVariant(QQmlProperty::read(item, name.toString())));
+    if (request.value("texts").toBool()) {
+        // Every text shown under the item, in tree order: what a reader of the table sees.
+        QList<QObject*> objects;
+        collectItems(item, objects);
+        QJsonArray texts;
+        for (QObject* object : objects) {
+            auto* shown = static_cast<QQuickItem*>(object);
+            const QVariant value = QQmlProperty::read(shown, "text");
+            if (isShown(shown) && value.isValid() && !value.toString().isEmpty() && shown->childItems().isEmpty())
+                texts.append(value.toString());
+        }
+        description.insert("texts", texts);
+    }
+    return description;
+}
+
+void InspectionServer::waitForProperty(QLocalSocket* client, const QJsonObject& request)
+{
+    const QJsonValue seq = request.value("seq");
+    QObject* target = findItem(request.value("select").toObject());
+    if (!target && request.contains("window")) {
+        for (QQuickWindow* window : quickWindows()) {
+            if (hasId(window, request.value("window").toString()))
+                target = window;
+        }
+    }
+    if (!target) {
+        send(client, {{"seq", seq}, {"ok", false}, {"error", "no such item"}});
+        return;
+    }
+    QPointer<QLocalSocket> to(client);
+    auto* waiter = new PropertyWaiter(target, request.value("prop").toString(), request.value("pattern").toString(),
+                                      request.value("timeoutMs").toInt(kDefaultWaitCeilingMs),
+                                      [this, to, seq](bool matched, const QString& value) {
+                                          send(to, {{"seq", seq}, {"ok", matched}, {"value", value}});
+                                      });
+    waiter->check();
+}
+
+void InspectionServer::replyAfterNextFrame(QLocalSocket* client, const QJsonObject& request)
+{
+    const QJsonValue seq = request.value("seq");
+    QQuickWindow* main = nullptr;
+    for (QQuickWindow* window : quickWindows()) {
+        if (window->isVisible())
+            window->update();
+        if (hasId(window, QStringLiteral("mainWindow")))
+            main = window;
+    }
+    if (!main) {
+        send(client, {{"seq", seq}, {"ok", false}});
+        return;
+    }
+    QPointer<QLocalSocket> to(client);
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(main, &QQuickWindow::frameSwapped, this, [this, to, seq, connection] {
+        disconnect(*connection);
+        send(to, {{"seq", seq}, {"ok", true}});
+    }, Qt::QueuedConnection);
+}
