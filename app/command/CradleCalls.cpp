@@ -1,16 +1,11 @@
 #include "CradleCalls.h"
 
-#ifndef TILTMATE_WITHOUT_CRADLE
 #include "Cradle.h"
-#endif
 
 namespace {
 
 CradleCalls makeExports()
 {
-#ifdef TILTMATE_WITHOUT_CRADLE
-    return CradleCalls{};
-#else
     return CradleCalls{
         ::CSerialOpenPort,
         ::CSerialClosePort,
@@ -30,7 +25,6 @@ CradleCalls makeExports()
         ::GetLogCradleDataA,
         ::GetLogCradleDataB,
     };
-#endif
 }
 
 } // namespace
