@@ -25,6 +25,9 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     app.setApplicationVersion(QStringLiteral(TILTMATE_VERSION));
+    // The file dialog keeps its last folder in the default settings store, which needs these names.
+    app.setOrganizationName(QStringLiteral("Tiltmate"));
+    app.setApplicationName(QStringLiteral("Tiltmate"));
     if (QFile::exists(QString::fromLatin1(kApplicationIcon)))
         app.setWindowIcon(QIcon(QString::fromLatin1(kApplicationIcon)));
 
