@@ -23,6 +23,12 @@ constexpr char kApplicationIcon[] = ":/main/src/res/Tiltmate/img/ImgIcon.ico";
 
 int main(int argc, char** argv)
 {
+    // The attitude view's Scene3D stalls the threaded render loop once its tab is hidden
+    // (the GUI thread waits for a frame that is never drawn), so switching tabs would freeze
+    // the window. The basic loop renders on the GUI thread and has no such wait.
+    if (qEnvironmentVariableIsEmpty("QSG_RENDER_LOOP"))
+        qputenv("QSG_RENDER_LOOP", "basic");
+
     QGuiApplication app(argc, argv);
     app.setApplicationVersion(QStringLiteral(TILTMATE_VERSION));
     // The file dialog keeps its last folder in the default settings store, which needs these names.

@@ -203,9 +203,6 @@ class Program:
         env.update(DISPLAY=display, QT_QPA_PLATFORM="xcb", TILTMATE_EXTRA_PORTS=port, HOME=workdir,
                    XDG_CONFIG_HOME=os.path.join(workdir, "config"), QT_PLUGIN_PATH=plugins,
                    QT_QPA_GENERIC_PLUGINS="tiltmatee2e", TILTMATE_E2E_SOCKET=self.socket_path)
-        # With Qt's threaded render loop the attitude view (Scene3D) deadlocks the GUI thread as soon
-        # as its tab is hidden; the basic loop renders on the GUI thread and does not.
-        env.setdefault("QSG_RENDER_LOOP", "basic")
         self.log = open(os.path.join(workdir, "tiltmate.log"), "wb")
         self.process = subprocess.Popen([program], env=env, stdout=self.log, stderr=subprocess.STDOUT)
 
