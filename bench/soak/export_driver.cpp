@@ -1,6 +1,8 @@
 #include "export_driver.h"
 
+#include <algorithm>
 #include <functional>
+#include <thread>
 
 #include "Cradle.h"
 
@@ -28,6 +30,7 @@ constexpr uint64_t kFirmwareEvery = 3;  // rounds
 constexpr uint64_t kRefusalsEvery = 5;
 constexpr uint64_t kReconnectEvery = 7;
 constexpr int kOutOfRangeCalibration = 6;
+constexpr auto kReopenPause = 500ms;  // a user trying again, not a loop hammering a missing port
 
 }  // namespace
 
@@ -58,10 +61,19 @@ bool ExportDriver::open(bool withLog) {
                     return CSerialOpenPort(portPath_.c_str(), kBaud, kNoParity, kDataBits, kStopBits);
                 }) == 1;
     }
+    if (open_)
+        firstFailedOpen_ = {};
+    else if (firstFailedOpen_ == std::chrono::steady_clock::time_point{})
+        firstFailedOpen_ = std::chrono::steady_clock::now();
     return open_;
 }
 
 bool ExportDriver::connect() { return open(false); }
+
+std::chrono::steady_clock::duration ExportDriver::closedFor() const {
+    if (open_ || firstFailedOpen_ == std::chrono::steady_clock::time_point{}) return {};
+    return std::chrono::steady_clock::now() - firstFailedOpen_;
+}
 
 void ExportDriver::disconnect() {
     call(closeSpec(), [] { return CSerialClosePort(); });
@@ -160,6 +172,8 @@ void ExportDriver::round(std::chrono::steady_clock::time_point deadline) {
         if (std::chrono::steady_clock::now() >= deadline) return;
         step();
     }
+    // With the port pulled out, the round ran on a closed library (every export gives 14 at once).
+    if (!open_) std::this_thread::sleep_until(std::min(deadline, std::chrono::steady_clock::now() + kReopenPause));
 }
 
 }  // namespace soak

@@ -20,6 +20,8 @@ public:
     bool connect();
     // One round of exports; returns early once the deadline has passed.
     void round(std::chrono::steady_clock::time_point deadline);
+    // How long the port has refused to open again, counted from the first failed attempt.
+    std::chrono::steady_clock::duration closedFor() const;
     void disconnect();
     uint64_t rounds() const { return rounds_; }
     const ResultTally& tally() const { return tally_; }
@@ -44,6 +46,7 @@ private:
     std::mt19937 random_;
     ResultTally tally_;
     bool open_ = false;
+    std::chrono::steady_clock::time_point firstFailedOpen_{};
     bool withLog_ = false;
     uint64_t rounds_ = 0;
 };

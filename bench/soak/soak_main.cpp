@@ -1,6 +1,7 @@
 // Soak run: the library against the gimbal simulator on a faulty line for SOAK_SECONDS (default 600),
 // every export issued in rounds. Fails on a hang (exit 3), on growing descriptors or memory (exit 4),
-// on a result an export never gives (exit 5); a crash ends the process with its signal.
+// on a result an export never gives (exit 5), on a port that cannot be opened again (exit 6); a crash
+// ends the process with its signal.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,9 @@ constexpr double kCalibrationTimeScale = 0.1;  // calibrations finish in seconds
 constexpr int kExitSetup = 1;
 constexpr int kExitGrowth = 4;
 constexpr int kExitUnexpected = 5;
+constexpr int kExitNoReopen = 6;
+// The port is out for a few seconds at a time; a library that cannot open it long after is stuck.
+constexpr auto kReopenLimit = std::chrono::seconds(15);
 constexpr size_t kUnexpectedShown = 10;
 
 long envNumber(const char* name, long fallback) {
@@ -87,7 +91,15 @@ int main() {
     const auto deadline = begin + std::chrono::seconds(seconds);
     {
         soak::LineFaults faults(simulator, seed + 1);
-        while (std::chrono::steady_clock::now() < deadline) driver.round(deadline);
+        while (std::chrono::steady_clock::now() < deadline) {
+            driver.round(deadline);
+            if (driver.closedFor() > kReopenLimit) {
+                std::cerr << "soak: FAILED: the port could not be opened again for "
+                          << std::chrono::duration_cast<std::chrono::seconds>(driver.closedFor()).count()
+                          << " s (last error " << GetSerialLastError() << ")\n";
+                return kExitNoReopen;
+            }
+        }
         faults.stop();
         std::cout << "soak: faults injected: " << faults.summary() << "\n";
     }
