@@ -39,7 +39,8 @@ constexpr Ms exchange(int attempts) { return send(attempts) + kReplyWindow; }
 
 namespace results {
 constexpr int kOpenClose[] = {0, 1};
-constexpr int kLastError[] = {0, 2, 7};  // none, the port was missing at a reopen, removed
+// none; the port missing at an open, or pulled out between its open and its settings; removed
+constexpr int kLastError[] = {0, 2, 3, 7};
 constexpr int kAlwaysOne[] = {1};
 constexpr int kVersion[] = {0, 1, 2, 4, 14};
 constexpr int kFirmRequest[] = {0, 1, 2, 4, 5, 6, 14};

@@ -84,15 +84,19 @@ void ProcessHealth::sample() {
 
 std::optional<std::string> ProcessHealth::judge(std::string& summary) const {
     std::lock_guard lock(mutex_);
-    if (samples_.empty()) {
+    return judgeGrowth(samples_, summary);
+}
+
+std::optional<std::string> judgeGrowth(const std::vector<HealthSample>& samples, std::string& summary) {
+    if (samples.empty()) {
         summary = "no health samples";
         return std::nullopt;
     }
-    const double total = samples_.back().seconds;
-    const Peak baseline = peakOf(samples_, total * kWarmUpShare, total * kBaselineEnd);
-    const Peak final = peakOf(samples_, total * kFinalStart, total);
+    const double total = samples.back().seconds;
+    const Peak baseline = peakOf(samples, total * kWarmUpShare, total * kBaselineEnd);
+    const Peak final = peakOf(samples, total * kFinalStart, total);
     std::ostringstream text;
-    text << samples_.size() << " samples; descriptors " << baseline.descriptors[0] << " -> " << final.descriptors[0]
+    text << samples.size() << " samples; descriptors " << baseline.descriptors[0] << " -> " << final.descriptors[0]
          << " (with the log open " << baseline.descriptors[1] << " -> " << final.descriptors[1] << "); resident "
          << baseline.residentKiB << " KiB -> " << final.residentKiB << " KiB";
     summary = text.str();

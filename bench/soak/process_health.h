@@ -47,5 +47,7 @@ private:
 
 int openDescriptors();
 long residentKiB();
+// The judgement itself, on any series of samples in time order.
+std::optional<std::string> judgeGrowth(const std::vector<HealthSample>& samples, std::string& summary);
 
 }  // namespace soak

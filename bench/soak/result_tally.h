@@ -29,11 +29,11 @@ public:
     void print(std::ostream& out) const {
         for (const auto& [name, codes] : perExport_) {
             out << "  " << name << ":";
-            for (const auto& [code, count] : codes) out << " " << code << "x" << count;
+            for (const auto& [code, count] : codes) out << " " << code << "=" << count;
             out << "\n";
         }
         out << "  all exports by result code:";
-        for (const auto& [code, count] : perCode_) out << " " << code << "x" << count;
+        for (const auto& [code, count] : perCode_) out << " " << code << "=" << count;
         out << "\n";
     }
 

@@ -108,7 +108,7 @@ int main() {
 
     const double ran = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     std::cout << "soak: " << driver.tally().calls() << " calls in " << driver.rounds() << " rounds over " << ran
-              << " s; results per export (code x count):\n";
+              << " s; results per export (result=calls):\n";
     driver.tally().print(std::cout);
     std::string healthSummary;
     const auto growth = health.judge(healthSummary);
