@@ -51,6 +51,7 @@ BENCHMARK(mixedFrames)->Unit(benchmark::kMicrosecond);
 // Keeps the console output and remembers the frames/s figure for the closing line.
 class FigureReporter : public benchmark::ConsoleReporter {
 public:
+    FigureReporter() : ConsoleReporter(OO_Tabular) {}  // no colour codes: scripts/bench keeps the text
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
