@@ -39,11 +39,11 @@ ExportDriver::ExportDriver(std::string portPath, std::string logPath, HangWatch&
     : portPath_(std::move(portPath)), logPath_(std::move(logPath)), watch_(watch), health_(health), random_(seed) {}
 
 template <typename Call>
-int ExportDriver::call(const ExportSpec& spec, Call&& exportCall) {
-    watch_.begin(std::string(spec.name), spec.budget, kSlack);
+int ExportDriver::call(const ExportSpec& exportInfo, Call&& exportCall) {
+    watch_.begin(std::string(exportInfo.name), exportInfo.budget, kSlack);
     const int code = exportCall();
     watch_.end();
-    tally_.add(spec, code);
+    tally_.add(exportInfo, code);
     return code;
 }
 

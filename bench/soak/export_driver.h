@@ -28,7 +28,7 @@ public:
 
 private:
     template <typename Call>
-    int call(const ExportSpec& spec, Call&& exportCall);
+    int call(const ExportSpec& exportInfo, Call&& exportCall);
     bool open(bool withLog);
     void reconnect();
     void lastErrorAndLog();

@@ -16,12 +16,12 @@ namespace soak {
 
 class ResultTally {
 public:
-    void add(const ExportSpec& spec, int code) {
-        ++perExport_[std::string(spec.name)][code];
+    void add(const ExportSpec& exportInfo, int code) {
+        ++perExport_[std::string(exportInfo.name)][code];
         ++perCode_[code];
         ++calls_;
-        if (std::find(spec.results.begin(), spec.results.end(), code) == spec.results.end())
-            unexpected_.push_back(std::string(spec.name) + " gave " + std::to_string(code));
+        if (std::find(exportInfo.results.begin(), exportInfo.results.end(), code) == exportInfo.results.end())
+            unexpected_.push_back(std::string(exportInfo.name) + " gave " + std::to_string(code));
     }
     uint64_t calls() const { return calls_; }
     const std::vector<std::string>& unexpected() const { return unexpected_; }
