@@ -122,7 +122,8 @@ void Simulator::Impl::serve() {
             const auto wait = std::chrono::ceil<std::chrono::milliseconds>(inbound.front().first - Clock::now());
             timeoutMs = int(std::max<int64_t>(0, wait.count()));
         }
-        pollfd fds[3] = {{wakeFd, POLLIN, 0}, {port.master, short(lineOpen ? POLLIN : 0), 0}, {closeWatch, POLLIN, 0}};
+        // A hung-up line is left out of the poll set: poll() reports POLLHUP whatever events are asked for.
+        pollfd fds[3] = {{wakeFd, POLLIN, 0}, {lineOpen ? port.master : -1, POLLIN, 0}, {closeWatch, POLLIN, 0}};
         if (poll(fds, 3, timeoutMs) < 0 && errno != EINTR) break;
         if (fds[0].revents) break;  // the wake descriptor is only ever written to stop
         if (fds[2].revents & POLLIN) {
