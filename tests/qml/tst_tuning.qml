@@ -89,6 +89,25 @@ Item {
             compare(page.pidView.sharedKrPsi, 60)
         }
 
+        function test_moving_one_shared_gain_keeps_the_other() {
+            var page = createTemporaryObject(pageComponent, root)
+            // Both gains arrive at the default, so loading changes no slider.
+            runtimePidTunning.sigDownloadSucceed()
+            var y = page.pidView.axisTabs[1]
+            var z = page.pidView.axisTabs[2]
+            var theta = y.parameters.indexOf(PidTunning.DefKeTheta)
+            var psi = y.parameters.indexOf(PidTunning.DefKrPsi)
+            y.sliders[psi].spinBox.value = 120
+            compare(z.sliders[psi].tunningValue, 120)
+            compare([y.sliders[theta].tunningValue, z.sliders[theta].tunningValue], [100, 100])
+            z.sliders[theta].slider.value = 80
+            compare([y.sliders[psi].tunningValue, z.sliders[psi].tunningValue], [120, 120])
+
+            page.pidView.f_UploadConfig()
+            compare(runtimePidTunning.getTunningValue(PidTunning.DefKeTheta), 80)
+            compare(runtimePidTunning.getTunningValue(PidTunning.DefKrPsi), 120)
+        }
+
         function test_camera_combo_uploads_only_a_new_choice() {
             var page = createTemporaryObject(pageComponent, root)
             runtimeInstrumentConfig.values = [3, 0, 0, 0, 0]

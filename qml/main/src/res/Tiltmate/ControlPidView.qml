@@ -7,8 +7,10 @@ OrvControl.ORVTabView {
     id: pidView
 
     // DefKeTheta and DefKrPsi sit on both the Y and the Z tab and must read the same.
-    property int sharedKeTheta: 0
-    property int sharedKrPsi: 0
+    // Both start where every slider starts: a change of one gain rewrites both on the two
+    // tabs, so a stale value here would overwrite the other gain.
+    property int sharedKeTheta: runtimePidTunning.p_defalutValue
+    property int sharedKrPsi: runtimePidTunning.p_defalutValue
     readonly property var axisTabs: [xTab.item, yTab.item, zTab.item]
 
     function shareGain(index, value) {
