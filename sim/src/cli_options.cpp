@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 #include <sstream>
+#include <string>
 
 namespace gimbalsim::cli {
 namespace {
@@ -112,7 +113,8 @@ SIGUSR2 prints the gimbal's parameter table as one line: "parameters 0=V0 1=V1 .
   --link PATH              symlink path (default $XDG_RUNTIME_DIR/tiltmate-sim/ttyGIMBAL0,
                            /tmp/... when XDG_RUNTIME_DIR is unset)
   --unit ID:HW:MAJOR.MINOR a unit and its versions; ID is IFB, MX, MY, MZ or 0-255;
-                           repeat for each unit (default IFB, MX, MY and MZ, hardware 1, 1.0)
+                           repeat for each unit, at most 31 (default IFB, MX, MY and MZ,
+                           hardware 1, 1.0)
   --camera CODE            camera module code, gimbal parameter 0 (default 4)
   --param N=VALUE          start value of gimbal parameter N (0-20); repeatable
   --telemetry-a HZ         rate of attitude telemetry 0x6B, 0 to turn off (default 20)
@@ -173,6 +175,8 @@ ParseResult parse(const std::vector<std::string>& args) {
             const auto id = unitId(parts[0]);
             const auto hardware = integer(parts[1], 0, 255);
             if (!id || !hardware || !version(parts[2], unit.appMajor, unit.appMinor)) return bad();
+            if (s.options.units.size() == kMaxUnits)
+                return fail("at most " + std::to_string(kMaxUnits) + " units fit the version report");
             unit.id = *id;
             unit.hardware = uint8_t(*hardware);
             s.options.units.push_back(unit);

@@ -16,7 +16,6 @@ constexpr uint8_t kDefaultMajor = 1, kDefaultMinor = 0;
 constexpr uint8_t kBlockData = 1, kBlockClosing = 2;
 constexpr uint32_t kMaxBlocks = 0xFFFF;  // the block number is 16-bit
 constexpr size_t kVersionEntryBytes = 6;
-constexpr size_t kMaxVersionEntries = 31;  // what the host's 187-byte record can carry
 constexpr int kNone = -1;
 
 // Camera module 4 (infrared with temperature measurement), S-BUS, mounted below, mode switch, iron red,
@@ -53,7 +52,7 @@ int calibrationDurationMs(int type) {
 DeviceModel::DeviceModel(const Options& options) : timeScale_(options.timeScale), units_(options.units) {
     if (units_.empty())
         for (uint8_t id : {kUnitIfb, kUnitMx, kUnitMy, kUnitMz}) units_.push_back({id, kDefaultHardware, kDefaultMajor, kDefaultMinor});
-    if (units_.size() > kMaxVersionEntries) units_.resize(kMaxVersionEntries);
+    if (units_.size() > kMaxUnits) units_.resize(kMaxUnits);
     parameters_[0] = kDefaultCameraModule;
     parameters_[1] = parameters_[2] = parameters_[3] = 1;
     for (int f = 0; f < kFunctions; ++f) {

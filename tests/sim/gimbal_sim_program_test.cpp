@@ -137,6 +137,15 @@ TEST(GimbalSimOptions, DefaultsAndRefusals) {
         EXPECT_FALSE(r.settings) << args[0];
         EXPECT_FALSE(r.error.empty()) << args[0];
     }
+
+    // The version report has room for 31 units; a 32nd is refused rather than dropped.
+    std::vector<std::string> units;
+    for (int i = 0; i < 31; ++i) units.insert(units.end(), {"--unit", std::to_string(i) + ":1:1.0"});
+    EXPECT_TRUE(cli::parse(units).settings);
+    units.insert(units.end(), {"--unit", "31:1:1.0"});
+    const auto tooMany = cli::parse(units);
+    EXPECT_FALSE(tooMany.settings);
+    EXPECT_NE(tooMany.error.find("31"), std::string::npos) << tooMany.error;
 }
 
 TEST(GimbalSimProgram, BadOptionsExitWithTwoAndHelpWithZero) {

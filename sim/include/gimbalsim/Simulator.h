@@ -43,6 +43,7 @@ constexpr size_t kTelemetryABytes = 19;
 constexpr size_t kTelemetryBBytes = 31;
 constexpr size_t kConfigRecordBytes = 38;
 constexpr int kParameterCount = 21;  // parameter numbers 0..20
+constexpr size_t kMaxUnits = 31;     // version entries the host's 187-byte record can carry
 
 class Simulator {
 public:
