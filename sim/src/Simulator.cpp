@@ -339,7 +339,7 @@ void Simulator::stop() {
 }
 
 void Simulator::unplug() { stop(); }
-void Simulator::replug() { start(); }
+bool Simulator::replug() { return start(); }
 
 std::string Simulator::portPath() const { return impl_->linkPath; }
 

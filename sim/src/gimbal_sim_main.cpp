@@ -68,12 +68,15 @@ int main(int argc, char** argv) {
         if (sig == SIGUSR1) {
             if (plugged) {
                 simulator.unplug();
+                plugged = false;
                 std::cerr << "gimbal-sim: unplugged\n";
-            } else {
-                simulator.replug();
+            } else if (simulator.replug()) {
+                plugged = true;
                 std::cerr << "gimbal-sim: plugged in again at " << simulator.portPath() << "\n";
+            } else {
+                // Still unplugged; the next SIGUSR1 tries again.
+                std::cerr << "gimbal-sim: cannot plug in again at " << simulator.portPath() << "\n";
             }
-            plugged = !plugged;
             continue;
         }
         break;

@@ -174,8 +174,15 @@ TEST(GimbalSimProgram, ServesUntilTerminatedAndTogglesThePortOnSigusr1) {
     sim.signal(SIGUSR1);
     EXPECT_NE(sim.line(true).find("unplugged"), std::string::npos);
     EXPECT_FALSE(pathExists(link));
+    // A file in the way: the replug is reported as failed and the next SIGUSR1 tries again.
+    FILE* squatter = fopen(link.c_str(), "w");
+    ASSERT_NE(squatter, nullptr);
+    fclose(squatter);
     sim.signal(SIGUSR1);
-    EXPECT_NE(sim.line(true).find(link), std::string::npos);
+    EXPECT_NE(sim.line(true).find("cannot plug in again"), std::string::npos);
+    unlink(link.c_str());
+    sim.signal(SIGUSR1);
+    EXPECT_NE(sim.line(true).find("plugged in again at " + link), std::string::npos);
     EXPECT_TRUE(pathExists(link));
     sim.signal(SIGTERM);
     EXPECT_EQ(sim.exitCode(), 0);

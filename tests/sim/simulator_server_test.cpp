@@ -222,7 +222,13 @@ TEST(SimulatorServer, UnplugRemovesThePortAndReplugRestoresIt) {
         for (int i = 0; i < 10 && alive; ++i) alive = host.fill(1000ms);
         EXPECT_FALSE(alive);
     }
-    sim.replug();
+    // Something else took the path meanwhile: the replug fails and says so, and works once it is free.
+    FILE* squatter = fopen(path.c_str(), "w");
+    ASSERT_NE(squatter, nullptr);
+    fclose(squatter);
+    EXPECT_FALSE(sim.replug());
+    unlink(path.c_str());
+    ASSERT_TRUE(sim.replug());
     ASSERT_TRUE(pathExists(path));
     EXPECT_EQ(sim.portPath(), path);
     HostLine host(path);

@@ -80,7 +80,7 @@ public:
     bool isRunning() const;             // 0x27/0x26 start/stop state
 
     void unplug();  // closes the pty and removes the symlink (the port vanishes)
-    void replug();  // new pty, same symlink path
+    bool replug();  // new pty, same symlink path; false when the port cannot be created there
 
 private:
     struct Impl;
