@@ -14,6 +14,7 @@ constexpr int kMaxParameterNumber = kParameterCount - 1;
 constexpr int kMaxTelemetryHz = 1000;
 constexpr uint8_t kUnitIds[] = {1, 2, 4, 8};
 constexpr const char* kUnitNames[] = {"IFB", "MX", "MY", "MZ"};
+constexpr uint8_t kRequestCommands[] = {0x43, 0x44, 0x45, 0x4D, 0x4E, 0x72, 0x73};
 
 std::vector<std::string> splitOn(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -125,6 +126,8 @@ SIGUSR2 prints the gimbal's parameter table as one line: "parameters 0=V0 1=V1 .
   --fault CMD:FAULTS       script the replies to command CMD (0x43, 0x44, 0x45, 0x4D, 0x4E, 0x72, 0x73)
   --control-fault SUB:UNIT:FAULTS
                            script the 0x4D replies of sub-command SUB (0x22-0x27) from UNIT (2, 4, 8)
+  --silent                 answer nothing and send no telemetry, like a gimbal without power behind
+                           a live adapter (overrides --fault, --control-fault and the telemetry rates)
   --help                   show this text
 
 FAULTS is a comma-separated list of:
@@ -133,6 +136,14 @@ FAULTS is a comma-separated list of:
   crc          corrupt the reply's CRC           noise=N   send N junk bytes before the reply
   split        send the reply in two writes      count=N   only the next N replies, then normal
 Example: --fault 0x45:status=0xFD,count=1 --fault 0x43:noise=5,split
+
+Parameters start as on a gimbal fresh from the factory: 0=4 (camera module), 1=1 (S-BUS),
+2=1 (mounted below), 3=1 (mode switch), 4=0 (iron red), 5-12 = channels 0-7 for the eight
+functions, 13-20 = 1 (not reversed).
+
+Telemetry: 0x6B carries a smoothly moving attitude with matching rotation rates and gravity
+turned by the attitude; 0x6C carries receiver inputs sweeping inside the S-BUS range, the
+functions' outputs, the mode, record and zoom statuses and the lost-signal flag.
 
 Firmware: images are accepted block by block after a firmware request (0x44/0x45), with block
 order, lengths and the image CRC-32 checked. After start application (0x46) the gimbal reboots:
@@ -149,11 +160,16 @@ ParseResult parse(const std::vector<std::string>& args) {
     s.options.telemetryBHz = kDefaultTelemetryHz;
     s.options.linkPath = defaultLinkPath();
     auto fail = [](const std::string& message) { return ParseResult{std::nullopt, message}; };
+    bool silent = false;
 
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (option == "--help" || option == "-h") {
             s.help = true;
+            continue;
+        }
+        if (option == "--silent") {
+            silent = true;
             continue;
         }
         if (option.rfind("--", 0) != 0) return fail("unexpected argument '" + option + "'");
@@ -230,6 +246,13 @@ ParseResult parse(const std::vector<std::string>& args) {
         } else {
             return fail("unknown option " + option);
         }
+    }
+    if (silent) {
+        Fault mute;
+        mute.silent = true;
+        for (uint8_t command : kRequestCommands) s.faults.push_back({command, mute});  // applied last, so they win
+        s.controlFaults.clear();  // these would be looked at before the command's fault
+        s.options.telemetryAHz = s.options.telemetryBHz = 0;
     }
     return ParseResult{std::move(s), {}};
 }

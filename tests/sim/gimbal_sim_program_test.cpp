@@ -5,6 +5,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <set>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -146,6 +147,29 @@ TEST(GimbalSimOptions, DefaultsAndRefusals) {
     const auto tooMany = cli::parse(units);
     EXPECT_FALSE(tooMany.settings);
     EXPECT_NE(tooMany.error.find("31"), std::string::npos) << tooMany.error;
+}
+
+TEST(GimbalSimOptions, SilentMutesEveryCommandAndTheTelemetry) {
+    const auto r = cli::parse({"--fault", "0x43:delay=5", "--silent", "--telemetry-a", "50", "--control-fault", "0x24:2:status=1"});
+    ASSERT_TRUE(r.settings) << r.error;
+    const auto& s = *r.settings;
+    EXPECT_EQ(s.options.telemetryAHz, 0);
+    EXPECT_EQ(s.options.telemetryBHz, 0);
+    std::set<uint8_t> muted;
+    for (const auto& f : s.faults)
+        if (f.fault.silent && f.fault.count < 0) muted.insert(f.command);
+    EXPECT_EQ(muted, (std::set<uint8_t>{0x43, 0x44, 0x45, 0x4D, 0x4E, 0x72, 0x73}));
+    ASSERT_FALSE(s.faults.empty());
+    EXPECT_TRUE(s.faults.back().fault.silent) << "applied after the scripted faults, so silence wins";
+    EXPECT_TRUE(s.controlFaults.empty()) << "a control fault would answer for its unit";
+}
+
+TEST(GimbalSimOptions, HelpNamesEveryOption) {
+    const std::string text = cli::usage();
+    for (const char* option : {"--link", "--unit", "--camera", "--param", "--telemetry-a", "--telemetry-b", "--lost-signal",
+                               "--line-rate", "--time-scale", "--fault", "--control-fault", "--silent", "--help", "SIGUSR1",
+                               "SIGUSR2", "S-BUS"})
+        EXPECT_NE(text.find(option), std::string::npos) << option;
 }
 
 TEST(GimbalSimProgram, BadOptionsExitWithTwoAndHelpWithZero) {
