@@ -124,6 +124,15 @@ TEST_F(Fwpack, DemoImagesCarryTheVersionMarker) {
     ASSERT_TRUE(marker);
     EXPECT_EQ(marker->major, 3);
     EXPECT_EQ(marker->minor, 4);
+
+    // The size asked for is the size written, or the entry is refused: too small for the marker,
+    // or more blocks than one firmware transfer can number.
+    ASSERT_EQ(run("-o demo3.bin --demo MY:1.2:28"), 0) << errors;
+    EXPECT_EQ(readFile("demo3.bin").size(), 16u + 16u + 28u);
+    EXPECT_EQ(run("-o demo4.bin --demo MY:1.2:27"), 2);
+    EXPECT_NE(errors.find("16776960"), std::string::npos) << errors;
+    EXPECT_EQ(run("-o demo4.bin --demo MY:1.2:16776961"), 2);
+    EXPECT_FALSE(exists("demo4.bin"));
 }
 
 TEST_F(Fwpack, RefusesImagesThatDoNotFitAndLeavesNoPackage) {

@@ -3,10 +3,16 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "gimbalsim/DemoMarker.h"
+
 namespace fwpack {
 namespace {
 
-constexpr size_t kMaxDemoImageBytes = 16u << 20;
+// A demo image holds its version marker and fits one firmware transfer, whose block number is 16-bit.
+constexpr size_t kMinDemoImageBytes = gimbalsim::kDemoMarkerOffset + gimbalsim::kDemoMarkerBytes;
+constexpr size_t kMaxTransferBlocks = 0xFFFF;
+constexpr size_t kTransferBlockBytes = 256;
+constexpr size_t kMaxDemoImageBytes = kMaxTransferBlocks * kTransferBlockBytes;
 
 struct NamedUnit {
     const char* name;
@@ -55,7 +61,7 @@ std::optional<EntryArgument> entry(const std::string& text, bool demo) {
     if (demo) {
         if (second != std::string::npos) {
             const auto bytes = unsignedNumber(rest, kMaxDemoImageBytes);
-            if (!bytes || *bytes == 0) return std::nullopt;
+            if (!bytes || *bytes < kMinDemoImageBytes) return std::nullopt;
             argument.demoBytes = size_t(*bytes);
         }
     } else {
@@ -77,7 +83,8 @@ Writes a firmware package: one image per gimbal unit with the version it carries
                         module code k + 1 (decimal or 0x hex; default: every module)
   --demo                generate the images instead of reading them: each carries a version
                         marker that gimbal-sim reports after the upgrade. SIZE is the image
-                        size in bytes (default 4096). Without entries: IFB, MX, MY and MZ at 1.1
+                        size in bytes, 28 to 16776960 (default 4096). Without entries: IFB,
+                        MX, MY and MZ at 1.1
   --help                show this text
 
 UNIT is IFB, MX, MY, MZ or an identifier 0-255; MAJOR and MINOR are 0-255.
@@ -118,7 +125,11 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
     for (const std::string& text : entryTexts) {
         auto argument = entry(text, a.demo);
         if (!argument)
-            return fail("bad entry '" + text + "' (expected " + (a.demo ? "UNIT:MAJOR.MINOR[:SIZE]" : "UNIT:MAJOR.MINOR:IMAGE") + ")");
+            return fail("bad entry '" + text + "' (expected " +
+                        (a.demo ? "UNIT:MAJOR.MINOR[:SIZE], SIZE " + std::to_string(kMinDemoImageBytes) + " to " +
+                                      std::to_string(kMaxDemoImageBytes)
+                                : std::string("UNIT:MAJOR.MINOR:IMAGE")) +
+                        ")");
         a.entries.push_back(*argument);
     }
     if (a.demo && a.entries.empty())
