@@ -192,6 +192,40 @@ TEST(SimulatorServer, StreamsTelemetryAtTheChosenRate) {
     EXPECT_FALSE(host.frame(0x6B, 200ms));
 }
 
+TEST(SimulatorServer, ReceiverTelemetryFollowsTheLostSignalPeriodAndTheCameraModule) {
+    Options o = quickOptions();
+    o.telemetryBHz = 50;
+    o.lostSignalAfterS = 0;
+    o.lostSignalForS = 1.0;
+    Simulator sim(o);
+    ASSERT_TRUE(sim.start());
+    HostLine host(sim.portPath());
+    constexpr size_t kLostAt = 3 + 30, kZoomAt = 3 + 27;
+    auto isFactor = [](uint8_t zoom) { return zoom == 1 || zoom == 2 || zoom == 4 || zoom == 8 || zoom == 16; };
+
+    auto b = host.frame(0x6C);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->bytes[kLostAt], 1) << "lost from the start";
+    EXPECT_TRUE(isFactor(b->bytes[kZoomAt])) << "camera module 4 is infrared: the zoom status is a factor";
+    // The period ends: later records report the signal back (at 50 Hz well within 500 records).
+    for (int i = 0; i < 500 && b->bytes[kLostAt] == 1; ++i) {
+        b = host.frame(0x6C);
+        ASSERT_TRUE(b);
+    }
+    EXPECT_EQ(b->bytes[kLostAt], 0);
+
+    // A zoom camera: stopped, zooming in or zooming out (records in flight may still carry a factor).
+    sim.setParameter(0, 2);
+    bool zoomStatus = false;
+    for (int i = 0; i < 20 && !zoomStatus; ++i) {
+        b = host.frame(0x6C);
+        ASSERT_TRUE(b);
+        const uint8_t zoom = b->bytes[kZoomAt];
+        zoomStatus = zoom == 0 || zoom == 126 || zoom == 127;
+    }
+    EXPECT_TRUE(zoomStatus);
+}
+
 TEST(SimulatorServer, LineRatePacesBothDirections) {
     Options o = quickOptions();
     o.lineRateBaud = 9600;
