@@ -23,6 +23,9 @@ OrvControl.ORVTabView {
     function refreshSharedGains() {
         var tabs = [yTab.item, zTab.item]
         for (var i = 0; i < tabs.length; ++i) {
+            // The start values arrive before the tabs exist; the tabs' sliders start at them anyway.
+            if (!tabs[i])
+                continue
             tabs[i].sharedKeTheta = sharedKeTheta
             tabs[i].sharedKrPsi = sharedKrPsi
             tabs[i].f_DefValueChange()
