@@ -37,8 +37,10 @@ def control_images(out):
     convert("68x30", "xc:none", [stroke(GREEN, 1), shape("roundrectangle 0.5,0.5 67.5,29.5 3,3")], p("editbox.png"))
     convert("65x30", "xc:none", [stroke("#4477bb", 2), shape("roundrectangle 1,1 64,29 3,3")], p("focusframe.png"))
     convert("98x38", "xc:none", [stroke(GREEN, 1), shape("roundrectangle 0.5,0.5 97.5,37.5 2,2")], p("groupbox.png"))
-    convert("98x36", "xc:none", [stroke(GREEN, 1), shape("line 0.5,0 0.5,36"), shape("line 97.5,0 97.5,36"),
-                                 shape("line 0,0.5 98,0.5")], p("tab_selected.png"))
+    tab_frame = [shape("line 0.5,0 0.5,36"), shape("line 97.5,0 97.5,36"), shape("line 0,0.5 98,0.5")]
+    convert("98x36", "xc:none", [stroke(GREEN, 1)] + tab_frame, p("tab_selected.png"))
+    # The same frame for a tab that is not selected, in the disabled colour.
+    convert("98x36", "xc:none", [stroke("gray", 1)] + tab_frame, p("tab.png"))
     convert("10x6", "xc:none", [fill(GREEN), shape("polygon 0,0 10,0 5,6")], p("arrow-down.png"))
     convert("10x6", "xc:none", [fill(GREEN), shape("polygon 0,6 10,6 5,0")], p("arrow-up.png"))
     convert("6x10", "xc:none", [fill(GREEN), shape("polygon 6,0 6,10 0,5")], p("arrow-left.png"))

@@ -3,6 +3,7 @@
 Front: the lens face, a disc in the plane x = -21.5 (with texture coordinates).
 Mid: the two tilt-axis hubs on the pod's sides near x = -6.
 Back: the pod body, x -23.5..26, y within 17.7, z within 18.7, open in front around the lens.
+ResCamera.obj holds the three parts together, one named object each, for viewers that load one file.
 """
 import math
 import os
@@ -36,19 +37,37 @@ class Mesh:
 
     def write(self, path, name):
         with open(path, "w") as out:
-            out.write("# %s\no %s\n" % (name, name))
-            for v in self.vertices:
-                out.write("v %.4f %.4f %.4f\n" % v)
-            for t in self.uvs:
-                out.write("vt %.4f %.4f\n" % t)
-            for n in self.normals:
-                out.write("vn %.4f %.4f %.4f\n" % n)
-            textured = len(self.uvs) == len(self.vertices)
-            for f in self.faces:
-                if textured:
-                    out.write("f %d/%d/%d %d/%d/%d %d/%d/%d\n" % (f[0], f[0], f[0], f[1], f[1], f[1], f[2], f[2], f[2]))
-                else:
-                    out.write("f %d//%d %d//%d %d//%d\n" % (f[0], f[0], f[1], f[1], f[2], f[2]))
+            out.write("# %s\n" % name)
+            self.write_object(out, name, 0, 0)
+
+    def write_object(self, out, name, vertex_base, uv_base):
+        """Writes one named object whose indices follow vertex_base vertices and uv_base texture points."""
+        out.write("o %s\n" % name)
+        for v in self.vertices:
+            out.write("v %.4f %.4f %.4f\n" % v)
+        for t in self.uvs:
+            out.write("vt %.4f %.4f\n" % t)
+        for n in self.normals:
+            out.write("vn %.4f %.4f %.4f\n" % n)
+        textured = len(self.uvs) == len(self.vertices)
+        for f in self.faces:
+            v = [i + vertex_base for i in f]
+            if textured:
+                t = [i + uv_base for i in f]
+                out.write("f %d/%d/%d %d/%d/%d %d/%d/%d\n" % (v[0], t[0], v[0], v[1], t[1], v[1], v[2], t[2], v[2]))
+            else:
+                out.write("f %d//%d %d//%d %d//%d\n" % (v[0], v[0], v[1], v[1], v[2], v[2]))
+
+
+def write_combined(path, name, parts):
+    """One file holding every (name, mesh) part; normals are numbered like vertices, so they share the base."""
+    with open(path, "w") as out:
+        out.write("# %s\n" % name)
+        vertex_base = uv_base = 0
+        for part_name, mesh in parts:
+            mesh.write_object(out, part_name, vertex_base, uv_base)
+            vertex_base += len(mesh.vertices)
+            uv_base += len(mesh.uvs)
 
 
 def normalised(x, y, z):
@@ -140,6 +159,7 @@ def hubs():
 
 
 def write_all(out):
-    lens_face().write(os.path.join(out, "ResCameraFront.obj"), "ResCameraFront")
-    hubs().write(os.path.join(out, "ResCameraMid.obj"), "ResCameraMid")
-    pod_body().write(os.path.join(out, "ResCameraBack.obj"), "ResCameraBack")
+    parts = [("ResCameraFront", lens_face()), ("ResCameraMid", hubs()), ("ResCameraBack", pod_body())]
+    for name, mesh in parts:
+        mesh.write(os.path.join(out, name + ".obj"), name)
+    write_combined(os.path.join(out, "ResCamera.obj"), "ResCamera", parts)
