@@ -325,10 +325,13 @@ ModelResult DeviceModel::control(const wire::Request& request) {
             replyStatus = status::kError;
         }
         const std::pair<uint8_t, uint8_t> key{subCommand, unit};
-        append(result, finish(wire::cmd::kControl, key, head, nullptr));
+        std::optional<Outgoing> first = finish(wire::cmd::kControl, key, head, nullptr);
+        const int firstDelayMs = first ? first->delayMs : 0;
+        append(result, std::move(first));
         if (completionMs >= 0) {
             replyStatus = status::kAccepted;
-            append(result, finish(wire::cmd::kControl, key, head, nullptr, int(completionMs * timeScale_)));
+            // Counted from the acceptance, so a late acceptance is never overtaken by its own "done".
+            append(result, finish(wire::cmd::kControl, key, head, nullptr, firstDelayMs + int(completionMs * timeScale_)));
         }
     }
     return result;

@@ -257,6 +257,18 @@ TEST_F(Model, CalibrationReportsDoneAfterItsScaledDuration) {
     r = send(control(2, 0x25, 0, {6}));
     ASSERT_EQ(r.replies.size(), 1u);
     EXPECT_EQ(r.replies[0].bytes[3], 0xFF);
+
+    // A late acceptance: done still follows it by the calibration's duration.
+    Fault late;
+    late.delayMs = 500;
+    late.count = 1;
+    model->setControlFault(0x25, 2, late);
+    r = send(control(2, 0x25, 0, {1}));
+    ASSERT_EQ(r.replies.size(), 2u);
+    EXPECT_EQ(r.replies[0].bytes[3], 0xF0);
+    EXPECT_EQ(r.replies[0].delayMs, 500);
+    EXPECT_EQ(r.replies[1].bytes[3], 1);
+    EXPECT_EQ(r.replies[1].delayMs, 530);
 }
 
 TEST_F(Model, StartStopAndMechanismFirmware) {
