@@ -26,6 +26,8 @@ TEST_F(ControlOps, StartAndStopReportTheUnitsStatusUnchanged) {
     EXPECT_EQ(CradleStop(), 9);
     sim_.setControlFault(kStart, 2, silent());
     EXPECT_EQ(CradleStart(), 2);
+    sim_.setControlFault(kStop, 2, silent());
+    EXPECT_EQ(CradleStop(), 2);
 }
 
 TEST_F(ControlOps, CalibrationOutcomes) {
@@ -33,6 +35,8 @@ TEST_F(ControlOps, CalibrationOutcomes) {
     EXPECT_EQ(CradleCalibration(0), 8);  // no watching window
     EXPECT_EQ(CradleCalibration(6), 4);  // no such type: nothing sent
     EXPECT_EQ(CradleCalibration(-1), 4);
+    sim_.setControlFault(kCalibrate, 2, silent());
+    EXPECT_EQ(CradleCalibration(1), 2);  // never accepted: no watching
     sim_.setControlFault(kCalibrate, 2, status(1, 1));
     EXPECT_EQ(CradleCalibration(3), 7);  // done at once is reported as such, not as 0
     sim_.setControlFault(kCalibrate, 2, status(0xFF, 1));
@@ -65,6 +69,7 @@ TEST_F(ControlOps, TelemetryRecordsAreHandedOutWholeAndOutliveTheClose) {
     EXPECT_EQ(GetLogCradleDataB(b), 11);
     EXPECT_EQ(a[0], 0x77);  // untouched
     EXPECT_EQ(GetLogCradleDataA(nullptr), 4);
+    EXPECT_EQ(GetLogCradleDataB(nullptr), 4);
     std::array<uint8_t, 19> recordA;
     std::array<uint8_t, 31> recordB;
     for (size_t i = 0; i < recordA.size(); ++i) recordA[i] = static_cast<uint8_t>(i + 1);

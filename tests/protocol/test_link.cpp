@@ -147,6 +147,30 @@ TEST_F(LinkTest, PortNamesWithoutAFolderAreLookedUpUnderDev) {
     EXPECT_EQ(GetSerialLastError(), 3);
 }
 
+TEST_F(LinkTest, NamesAndSettingsAtTheirLimits) {
+    // Links to the simulated port whose paths are exactly 63 and 64 characters long.
+    std::string folder = scratch("x");
+    folder.pop_back();
+    constexpr size_t kLongestName = 63;
+    if (folder.size() + 1 > kLongestName) GTEST_SKIP() << "temporary folder path too long";
+    auto linkOfLength = [&](size_t length) {
+        const std::string path = folder + std::string(length - folder.size(), 'n');
+        fs::create_symlink(sim_->portPath(), path);
+        return path;
+    };
+    const std::string longest = linkOfLength(kLongestName);
+    const std::string tooLong = linkOfLength(kLongestName + 1);
+    EXPECT_EQ(openPort(longest), 1) << "last error " << GetSerialLastError();
+    CSerialClosePort();
+    EXPECT_EQ(openPort(tooLong), 0);  // exists, but does not fit the name buffer
+    EXPECT_EQ(GetSerialLastError(), 2);
+    // Only the low byte of the parity and the low 16 bits of data and stop bits count.
+    EXPECT_EQ(CSerialOpenPort(longest.c_str(), kBaud, 0x100 | kParity, 0x10000 | kDataBits, 0x10000 | kStopBits), 1)
+        << "last error " << GetSerialLastError();
+    unsigned char record[187];
+    EXPECT_EQ(UnitVersionInfo(record), 0);
+}
+
 TEST_F(LinkTest, PortIsHeldExclusively) {
     ASSERT_EQ(openPort(sim_->portPath()), 1);
     const int fd = ::open(sim_->portPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);

@@ -1,7 +1,9 @@
 // Parameter and configuration transfer against the simulated gimbal.
 #include <array>
 #include <cstring>
+#include <thread>
 
+#include "frame.h"
 #include "sim_fixture.h"
 
 using namespace cradle_test;
@@ -84,6 +86,28 @@ TEST_F(SettingsOps, ParameterRefusalsAndBadRecords) {
     EXPECT_EQ(DownloadCradleParameter(record.bytes.data()), 3);
     sim_.setFault(kParamRead, status(0xFE));
     EXPECT_EQ(DownloadCradleParameter(record.bytes.data()), 10);
+}
+
+TEST_F(SettingsOps, ReadReplyWithMoreValuesThanTheRecordHoldsStopsAtItsEnd) {
+    sim_.setFault(kParamRead, silent());
+    sim_.clearReceived();
+    constexpr size_t kRecordBytes = 52, kGuardBytes = 16, kAnswered = 30;
+    unsigned char buffer[kRecordBytes + kGuardBytes];
+    std::memset(buffer, 0xA5, sizeof buffer);
+    buffer[0] = 17;
+    for (unsigned char k = 0; k < 17; ++k) buffer[1 + k] = k;
+    // The device answers with 30 values where the record has room for 17.
+    std::thread device([&] {
+        if (!sim_.waitForFrames(1, 10s)) return;
+        cradle::Bytes values(2 * kAnswered);
+        for (size_t i = 0; i < kAnswered; ++i) values[2 * i] = static_cast<uint8_t>(0x80 + i);
+        const uint8_t count[] = {kAnswered};
+        sim_.sendRaw(cradle::makeLongFrame(cradle::makeFrame(kParamRead, count), values));
+    });
+    EXPECT_EQ(DownloadCradleParameter(buffer), 0);
+    device.join();
+    for (size_t k = 0; k < 17; ++k) EXPECT_EQ(buffer[18 + 2 * k], 0x80 + k) << "value " << k;
+    for (size_t i = kRecordBytes; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0xA5) << "byte " << i;
 }
 
 TEST_F(SettingsOps, SilentParameterExchangesGiveNoReply) {
