@@ -1,5 +1,6 @@
 #include "link.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -118,6 +119,7 @@ void Link::shutdown() {
         std::lock_guard lock(ringMutex_);
     }
     bytesArrived_.notify_all();
+    ringDrained_.notify_all();
     {
         std::lock_guard lock(watchdogMutex_);
     }
@@ -177,11 +179,20 @@ void Link::readerLoop() {
             hungUpGeneration_ = generation;
             continue;
         }
+        // Take no more than the ring has room for: a burst waits in the driver instead of pushing
+        // unparsed replies out of the ring.
+        size_t room;
+        {
+            std::unique_lock lock(ringMutex_);
+            ringDrained_.wait(lock, [this] { return stopping_ || ring_.freeSpace() > 0; });
+            room = std::min(ring_.freeSpace(), sizeof chunk);
+        }
+        if (stopping_) break;
         size_t received = 0;
         {
             std::lock_guard lock(portLock_);
             if (generation != handleGeneration_ || handle_ == platform::kNoPort) continue;
-            const platform::ReadStatus status = platform::readQueued(handle_, chunk, sizeof chunk, received);
+            const platform::ReadStatus status = platform::readQueued(handle_, chunk, room, received);
             if (status == platform::ReadStatus::HungUp) {
                 platform::purgeInput(handle_);
                 hungUpGeneration_ = generation;
@@ -206,6 +217,7 @@ void Link::parserLoop() {
         bytesArrived_.wait(lock, [this] { return stopping_ || unparsedBytes_; });
         unparsedBytes_ = false;
         parser_.drain();
+        ringDrained_.notify_one();
     }
 }
 

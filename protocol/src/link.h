@@ -82,6 +82,7 @@ private:
 
     std::mutex ringMutex_;
     std::condition_variable bytesArrived_;
+    std::condition_variable ringDrained_;
     bool unparsedBytes_ = false;  // guarded by ringMutex_
     ReceiveRing ring_;            // guarded by ringMutex_
     FrameParser parser_{ring_, stores_};

@@ -12,6 +12,9 @@
 #include <iterator>
 #include <thread>
 
+#include "frame.h"
+#include "parser.h"
+#include "ring.h"
 #include "sim_fixture.h"
 
 using namespace cradle_test;
@@ -251,6 +254,28 @@ TEST_F(LinkTest, RuntimeLogRotatesPastOneMebibyte) {
     EXPECT_LE(previous.size(), 1048576u);
     EXPECT_FALSE(current.empty());
     EXPECT_EQ(previous + current, old + std::string(fresh.begin(), fresh.end()));
+}
+
+TEST_F(LinkTest, ABurstLargerThanTheReceiveRingLosesNothing) {
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    gimbalsim::Fault silent;
+    silent.silent = true;
+    sim_->setFault(cradle::command::kVersion, silent);
+    sim_->clearReceived();
+    // The reply arrives in one write with far more telemetry behind it than the ring holds.
+    cradle::Bytes payload(cradle::kVersionStoreSize);
+    for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<uint8_t>(i + 1);
+    const uint8_t length[] = {static_cast<uint8_t>(payload.size()), 0};
+    cradle::Bytes burst = cradle::makeLongFrame(cradle::makeFrame(cradle::command::kVersion, length), payload);
+    const cradle::Frame telemetry = cradle::makeFrame(cradle::command::kTelemetryB);
+    while (burst.size() < 3 * cradle::ReceiveRing::kStorage) burst.insert(burst.end(), telemetry.begin(), telemetry.end());
+    std::thread device([&] {
+        if (sim_->waitForFrames(1, 10s)) sim_->sendRaw(burst);
+    });
+    unsigned char record[187] = {};
+    EXPECT_EQ(UnitVersionInfo(record), 0);
+    device.join();
+    EXPECT_EQ(std::memcmp(record, payload.data(), sizeof record), 0);
 }
 
 TEST_F(LinkTest, ExportsReportNotSentWhileThePortIsGone) {
