@@ -12,6 +12,7 @@
 #include "FirmwareController.h"
 #include "InstrumentConfig.h"
 #include "JoyStickDevice.h"
+#include "ORVInteractiveCommandManager.h"
 #include "PidTunning.h"
 #include "SensorsInformation.h"
 #include "SerialPortController.h"
@@ -45,20 +46,20 @@ int main(int argc, char** argv)
     qmlRegisterType<CalibrationControl>(kModuleUri, 1, 0, "CalibrationControl");
     qmlRegisterType<JoyStickDevice>(kModuleUri, 1, 0, "JoyStickDevice");
 
-    // Declared in construction order so they are destroyed in reverse, after the engine below.
-    SerialPortController serialPortController;
-    SensorsInformation sensorsInformation;
-    PidTunning pidTunning;
-    InstrumentConfig instrumentConfig;
-    FirmwareController firmwareController;
-    CalibrationControl calibrationControl;
-    JoyStickDevice joyStickDevice;
-
-    joyStickDevice.setInstrumentConfig(&instrumentConfig);
-    firmwareController.setInstrumentConfig(&instrumentConfig);
-
     int exitCode = 0;
     {
+        // Declared in construction order so they are destroyed in reverse, after the engine below.
+        SerialPortController serialPortController;
+        SensorsInformation sensorsInformation;
+        PidTunning pidTunning;
+        InstrumentConfig instrumentConfig;
+        FirmwareController firmwareController;
+        CalibrationControl calibrationControl;
+        JoyStickDevice joyStickDevice;
+
+        joyStickDevice.setInstrumentConfig(&instrumentConfig);
+        firmwareController.setInstrumentConfig(&instrumentConfig);
+
         QQmlApplicationEngine engine;
         QQmlContext* context = engine.rootContext();
         context->setContextProperty(QStringLiteral("runtimeSerialPortCtl"), &serialPortController);
@@ -71,5 +72,9 @@ int main(int argc, char** argv)
         engine.load(QUrl(QStringLiteral("qrc:/main/main.qml"), QUrl::TolerantMode));
         exitCode = app.exec();
     }
+    // The worker may still be polling the library, or finishing a command, when the loop ends; join
+    // it here so no library call races the library's own teardown at exit. No close is sent: an open
+    // port is closed by the library as the process ends.
+    delete ORVInteractiveCommandManager::instance();
     return exitCode;
 }

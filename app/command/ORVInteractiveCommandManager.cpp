@@ -21,7 +21,7 @@ struct ORVInteractiveCommandManager::UpgradeSnapshot {
 
 ORVInteractiveCommandManager* ORVInteractiveCommandManager::instance()
 {
-    // Lives until the process ends; only ever reached from the GUI thread.
+    // Lives until main deletes it after the event loop; only ever reached from the GUI thread.
     static ORVInteractiveCommandManager* manager = new ORVInteractiveCommandManager();
     return manager;
 }

@@ -43,6 +43,7 @@ public:
     Q_ENUM(ProtocolCommandEnum)
 
     static ORVInteractiveCommandManager* instance();
+    // Stops the worker and joins its thread; a command in progress is finished first.
     ~ORVInteractiveCommandManager() override;
 
     // The records are copied before the request is queued, so the caller may change or free its
