@@ -2,9 +2,14 @@
 // their order, enumerations and properties.
 #include <QtTest>
 
+#include "CalibrationControl.h"
 #include "FirmwareController.h"
 #include "FirmwareListModel.h"
+#include "InstrumentConfig.h"
+#include "JoyStickDevice.h"
 #include "ORVInteractiveCommandThreadWorker.h"
+#include "PidTunning.h"
+#include "SensorsInformation.h"
 #include "SerialPortController.h"
 
 namespace {
@@ -14,6 +19,24 @@ QStringList ownMethods(const QMetaObject& meta)
     for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
         methods << QString::fromLatin1(meta.method(i).methodSignature());
     return methods;
+}
+
+const QString kResultSlot =
+    QStringLiteral("st_serial_event(ORVInteractiveCommandManager::ProtocolCommandEnum,int,int,QString,QByteArray)");
+
+QStringList transferSignals(const char* finished)
+{
+    return {"sigDownloading()", "sigDownloadSucceed()", "sigDownloadFailed()", "sigDownloadFinished()",
+            "sigUploading()", "sigUploadSucceed()", "sigUploadFailed()", QString::fromLatin1(finished)};
+}
+
+void checkReadOnlyProperty(const QMetaObject& meta, const char* name, const char* type, const char* notify)
+{
+    const QMetaProperty property = meta.property(meta.indexOfProperty(name));
+    QVERIFY2(property.isValid(), name);
+    QVERIFY(!property.isWritable());
+    QCOMPARE(property.typeName(), type);
+    QCOMPARE(property.notifySignal().name(), QByteArray(notify));
 }
 } // namespace
 
@@ -81,6 +104,63 @@ private slots:
 
         QCOMPARE(ownMethods(FirmwareListModel::staticMetaObject),
                  QStringList({"clear()", "addFirmwareItem(ORVFirmware*)", "removeFirmwareItem(int)", "refreshView()"}));
+    }
+
+    void controllersOfThePages()
+    {
+        QCOMPARE(ownMethods(SensorsInformation::staticMetaObject),
+                 QStringList({"sigRefreshValue()", "getSensorValue(SensorDataIndex)",
+                              "getSensorValueString(SensorDataIndex)", "getSensorValueGString(SensorDataIndex)",
+                              kResultSlot}));
+
+        QCOMPARE(ownMethods(PidTunning::staticMetaObject),
+                 QStringList({"sigDefalutValueChanged()", "sigTunningValueChanged()"})
+                     + transferSignals("sigUploadFinished()")
+                     + QStringList({"setTunningValue(PidParameterIndex,int)", "getTunningValue(PidParameterIndex)",
+                                    "saveTunningValue(QString)", "loadTunningValue(QString)", "uploadConfig()",
+                                    "downloadConfig()", kResultSlot}));
+        checkReadOnlyProperty(PidTunning::staticMetaObject, "p_defalutValue", "int", "sigDefalutValueChanged");
+        QCOMPARE(QMetaEnum::fromType<PidTunning::PidParameterIndex>().keyToValue("DefUnKnow"), 38);
+
+        QCOMPARE(ownMethods(InstrumentConfig::staticMetaObject),
+                 QStringList({"sigInputChanged(short,short)", "sigRefreshValue()"})
+                     + transferSignals("sigUploadFinished()")
+                     + QStringList({"typeMechanismChanged()", "sigUpdateFirmFailed()", "sigUnsupportMechanism()",
+                                    "isFirmUpdateEnabled()", "updateMechanismFirm()",
+                                    "setInstrumentValue(InstrumentType,short)", "getInstrumentValue(InstrumentType)",
+                                    "uploadConfig()", "downloadConfig()", "loadDefaultConfig()", "isInfrared()",
+                                    "is770K()", "is770W()", "isChannelEnabled()", "getControllerString()",
+                                    "canReloadControllerMapping()", "isSupportProduct()", kResultSlot,
+                                    "displayToIndex(short)", "indexToDisplay(short)", "mechanismToIndex(short)",
+                                    "indexToMechanism(short)", "indexToController(short)",
+                                    "controllerToIndex(QString)"}));
+        checkReadOnlyProperty(InstrumentConfig::staticMetaObject, "enableFirmUpdate", "bool", "typeMechanismChanged");
+
+        QCOMPARE(ownMethods(CalibrationControl::staticMetaObject),
+                 QStringList({"sigCalibrationSuccess(CRADLECALIBRATION)", "sigCalibrationStart(CRADLECALIBRATION)",
+                              "sigCalibrationFailed(CRADLECALIBRATION)", "sigCradleStartFinished()",
+                              "sigCradleStopFinished()", "startCalibartion(CRADLECALIBRATION)", "StartCradle()",
+                              "StopCradle()", kResultSlot}));
+
+        QCOMPARE(ownMethods(JoyStickDevice::staticMetaObject),
+                 QStringList({"sigRefreshMapping()", "sigRefreshValue()", "sigRefreshStatus()",
+                              "sigDefalutValueChanged()"})
+                     + transferSignals("sigUploadFinish()")
+                     + QStringList({"getChannelMapping(JoyStickChannelFunc)",
+                                    "setChannelMapping(JoyStickChannelFunc,short)",
+                                    "getChannelValue(JoyStickChannelFunc)", "setChannelValue(JoyStickChannelFunc,short)",
+                                    "getChannelReverse(JoyStickChannelFunc)",
+                                    "setChannelReverse(JoyStickChannelFunc,bool)",
+                                    "getChannelOutput(JoyStickChannelFunc)", "getChannelStatus(JoyStickChannelFunc)",
+                                    "getChannelStatusString(JoyStickChannelFunc)",
+                                    "setChannelStatus(JoyStickChannelFunc,short)",
+                                    "setChannelConfig(JoyStickChannelFunc,short,bool)", "getDefaultValue()",
+                                    "canUploadChannelConfig(JoyStickChannelFunc)", "getChannelLostCtl()",
+                                    "uploadConfig()", "downloadConfig()", "loadDefaultConfig()", kResultSlot}));
+        checkReadOnlyProperty(JoyStickDevice::staticMetaObject, "p_defalutValue", "int", "sigDefalutValueChanged");
+        const QMetaEnum channels = QMetaEnum::fromType<JoyStickDevice::JoyStickChannelFunc>();
+        QCOMPARE(channels.keyToValue("CHANNEL_MAX_SELECTTION"), 20);
+        QCOMPARE(channels.keyToValue("CHANNEL_NOLIMIT"), 23);
     }
 };
 
