@@ -95,9 +95,12 @@ std::optional<std::string> judgeGrowth(const std::vector<HealthSample>& samples,
     const double total = samples.back().seconds;
     const Peak baseline = peakOf(samples, total * kWarmUpShare, total * kBaselineEnd);
     const Peak final = peakOf(samples, total * kFinalStart, total);
+    // A window may hold no sample with the log in one state; say so rather than print a count.
+    const auto count = [](int descriptors) { return descriptors < 0 ? std::string("none") : std::to_string(descriptors); };
     std::ostringstream text;
-    text << samples.size() << " samples; descriptors " << baseline.descriptors[0] << " -> " << final.descriptors[0]
-         << " (with the log open " << baseline.descriptors[1] << " -> " << final.descriptors[1] << "); resident "
+    text << samples.size() << " samples; descriptors " << count(baseline.descriptors[0]) << " -> "
+         << count(final.descriptors[0]) << " (with the log open " << count(baseline.descriptors[1]) << " -> "
+         << count(final.descriptors[1]) << "); resident "
          << baseline.residentKiB << " KiB -> " << final.residentKiB << " KiB";
     summary = text.str();
     for (int log = 0; log < 2; ++log)
