@@ -327,8 +327,11 @@ ModelResult DeviceModel::control(const wire::Request& request) {
         const std::pair<uint8_t, uint8_t> key{subCommand, unit};
         std::optional<Outgoing> first = finish(wire::cmd::kControl, key, head, nullptr);
         const int firstDelayMs = first ? first->delayMs : 0;
+        // A unit scripted to answer done or error at once has nothing left to report; a lost
+        // acceptance still leaves the calibration running.
+        const bool stillRunning = !first || first->bytes[3] == status::kInProgress;
         append(result, std::move(first));
-        if (completionMs >= 0) {
+        if (completionMs >= 0 && stillRunning) {
             replyStatus = status::kAccepted;
             // Counted from the acceptance, so a late acceptance is never overtaken by its own "done".
             append(result, finish(wire::cmd::kControl, key, head, nullptr, firstDelayMs + int(completionMs * timeScale_)));

@@ -269,6 +269,25 @@ TEST_F(Model, CalibrationReportsDoneAfterItsScaledDuration) {
     EXPECT_EQ(r.replies[0].delayMs, 500);
     EXPECT_EQ(r.replies[1].bytes[3], 1);
     EXPECT_EQ(r.replies[1].delayMs, 530);
+
+    // Scripted to answer done or error at once: no second report follows to confuse the next run.
+    for (const int answer : {1, 0xFF}) {
+        Fault atOnce;
+        atOnce.status = answer;
+        atOnce.count = 1;
+        model->setControlFault(0x25, 2, atOnce);
+        r = send(control(2, 0x25, 0, {1}));
+        ASSERT_EQ(r.replies.size(), 1u) << "answered " << answer;
+        EXPECT_EQ(r.replies[0].bytes[3], answer);
+    }
+    // A lost acceptance: the calibration still runs and reports done.
+    Fault lost;
+    lost.silent = true;
+    lost.count = 1;
+    model->setControlFault(0x25, 2, lost);
+    r = send(control(2, 0x25, 0, {1}));
+    ASSERT_EQ(r.replies.size(), 1u);
+    EXPECT_EQ(r.replies[0].bytes[3], 1);
 }
 
 TEST_F(Model, StartStopAndMechanismFirmware) {
