@@ -2,23 +2,12 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QQmlApplicationEngine>
-#include <QQmlContext>
 #include <QUrl>
-#include <QtQml>
 
-#include <memory>
-
-#include "CalibrationControl.h"
-#include "FirmwareController.h"
-#include "InstrumentConfig.h"
-#include "JoyStickDevice.h"
+#include "ApplicationControllers.h"
 #include "ORVInteractiveCommandManager.h"
-#include "PidTunning.h"
-#include "SensorsInformation.h"
-#include "SerialPortController.h"
 
 namespace {
-constexpr char kModuleUri[] = "ORVGimbalTool";
 constexpr char kApplicationIcon[] = ":/main/src/res/Tiltmate/img/ImgIcon.ico";
 }
 
@@ -38,37 +27,14 @@ int main(int argc, char** argv)
     if (QFile::exists(QString::fromLatin1(kApplicationIcon)))
         app.setWindowIcon(QIcon(QString::fromLatin1(kApplicationIcon)));
 
-    qmlRegisterType<SerialPortController>(kModuleUri, 1, 0, "SerialPortController");
-    qmlRegisterType<SensorsInformation>(kModuleUri, 1, 0, "SensorsInformation");
-    qmlRegisterType<PidTunning>(kModuleUri, 1, 0, "PidTunning");
-    qmlRegisterType<InstrumentConfig>(kModuleUri, 1, 0, "InstrumentConfig");
-    qmlRegisterType<FirmwareController>(kModuleUri, 1, 0, "FirmwareController");
-    qmlRegisterType<CalibrationControl>(kModuleUri, 1, 0, "CalibrationControl");
-    qmlRegisterType<JoyStickDevice>(kModuleUri, 1, 0, "JoyStickDevice");
+    ApplicationControllers::registerTypes();
 
     int exitCode = 0;
     {
-        // Declared in construction order so they are destroyed in reverse, after the engine below.
-        SerialPortController serialPortController;
-        SensorsInformation sensorsInformation;
-        PidTunning pidTunning;
-        InstrumentConfig instrumentConfig;
-        FirmwareController firmwareController;
-        CalibrationControl calibrationControl;
-        JoyStickDevice joyStickDevice;
-
-        joyStickDevice.setInstrumentConfig(&instrumentConfig);
-        firmwareController.setInstrumentConfig(&instrumentConfig);
-
+        // Built before the engine so they are destroyed after it.
+        ApplicationControllers controllers;
         QQmlApplicationEngine engine;
-        QQmlContext* context = engine.rootContext();
-        context->setContextProperty(QStringLiteral("runtimeSerialPortCtl"), &serialPortController);
-        context->setContextProperty(QStringLiteral("runtimeSensorsinfo"), &sensorsInformation);
-        context->setContextProperty(QStringLiteral("runtimePidTunning"), &pidTunning);
-        context->setContextProperty(QStringLiteral("runtimeInstrumentConfig"), &instrumentConfig);
-        context->setContextProperty(QStringLiteral("runtimeFirmwareController"), &firmwareController);
-        context->setContextProperty(QStringLiteral("runtimeCalibrationControl"), &calibrationControl);
-        context->setContextProperty(QStringLiteral("runtimeJoystickdevice"), &joyStickDevice);
+        controllers.publish(engine.rootContext());
         engine.load(QUrl(QStringLiteral("qrc:/main/main.qml"), QUrl::TolerantMode));
         exitCode = app.exec();
     }

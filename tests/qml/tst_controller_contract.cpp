@@ -15,13 +15,7 @@
 #include <QtQml>
 #include <QtTest>
 
-#include "CalibrationControl.h"
-#include "FirmwareController.h"
-#include "InstrumentConfig.h"
-#include "JoyStickDevice.h"
-#include "PidTunning.h"
-#include "SensorsInformation.h"
-#include "SerialPortController.h"
+#include "ApplicationControllers.h"
 
 namespace {
 
@@ -78,14 +72,7 @@ class ControllerContractTest : public QObject {
 private slots:
     void initTestCase()
     {
-        const char uri[] = "ORVGimbalTool";
-        qmlRegisterType<SerialPortController>(uri, 1, 0, "SerialPortController");
-        qmlRegisterType<SensorsInformation>(uri, 1, 0, "SensorsInformation");
-        qmlRegisterType<PidTunning>(uri, 1, 0, "PidTunning");
-        qmlRegisterType<InstrumentConfig>(uri, 1, 0, "InstrumentConfig");
-        qmlRegisterType<FirmwareController>(uri, 1, 0, "FirmwareController");
-        qmlRegisterType<CalibrationControl>(uri, 1, 0, "CalibrationControl");
-        qmlRegisterType<JoyStickDevice>(uri, 1, 0, "JoyStickDevice");
+        ApplicationControllers::registerTypes();
     }
 
     void standInsOfferOnlyWhatTheControllersHave_data()
@@ -162,25 +149,9 @@ private slots:
     void pagesLoadAgainstTheRealControllers()
     {
         QFETCH(QString, page);
-        SerialPortController serialPortController;
-        SensorsInformation sensorsInformation;
-        PidTunning pidTunning;
-        InstrumentConfig instrumentConfig;
-        FirmwareController firmwareController;
-        CalibrationControl calibrationControl;
-        JoyStickDevice joyStickDevice;
-        joyStickDevice.setInstrumentConfig(&instrumentConfig);
-        firmwareController.setInstrumentConfig(&instrumentConfig);
-
+        ApplicationControllers controllers;
         QQmlEngine engine;
-        QQmlContext* context = engine.rootContext();
-        context->setContextProperty(QStringLiteral("runtimeSerialPortCtl"), &serialPortController);
-        context->setContextProperty(QStringLiteral("runtimeSensorsinfo"), &sensorsInformation);
-        context->setContextProperty(QStringLiteral("runtimePidTunning"), &pidTunning);
-        context->setContextProperty(QStringLiteral("runtimeInstrumentConfig"), &instrumentConfig);
-        context->setContextProperty(QStringLiteral("runtimeFirmwareController"), &firmwareController);
-        context->setContextProperty(QStringLiteral("runtimeCalibrationControl"), &calibrationControl);
-        context->setContextProperty(QStringLiteral("runtimeJoystickdevice"), &joyStickDevice);
+        controllers.publish(engine.rootContext());
 
         // The page inside the shared instances the main window gives every page.
         const QByteArray wrapper = "import QtQuick 2.0\n"
@@ -200,19 +171,19 @@ private slots:
         component.setData(wrapper, QUrl(QStringLiteral("qrc:/contract.qml")));
         QScopedPointer<QObject> root(component.create());
         // Exercise the reactions once: every handler must find the names it uses.
-        emit instrumentConfig.sigRefreshValue();
-        emit instrumentConfig.sigDownloadSucceed();
-        emit instrumentConfig.sigDownloadFinished();
-        emit instrumentConfig.typeMechanismChanged();
-        emit joyStickDevice.sigRefreshMapping();
-        emit joyStickDevice.sigRefreshStatus();
-        emit joyStickDevice.sigRefreshValue();
-        emit sensorsInformation.sigRefreshValue();
-        emit firmwareController.sigFileInfoChanged();
-        emit firmwareController.sigFileUpgradeFinished();
-        emit calibrationControl.sigCalibrationSuccess(CalibrationControl::CRADLE_CALI_HOR);
-        emit pidTunning.sigUploadFinished();
-        emit firmwareController.sigFirmclosed();
+        emit controllers.instrumentConfig.sigRefreshValue();
+        emit controllers.instrumentConfig.sigDownloadSucceed();
+        emit controllers.instrumentConfig.sigDownloadFinished();
+        emit controllers.instrumentConfig.typeMechanismChanged();
+        emit controllers.joyStickDevice.sigRefreshMapping();
+        emit controllers.joyStickDevice.sigRefreshStatus();
+        emit controllers.joyStickDevice.sigRefreshValue();
+        emit controllers.sensorsInformation.sigRefreshValue();
+        emit controllers.firmwareController.sigFileInfoChanged();
+        emit controllers.firmwareController.sigFileUpgradeFinished();
+        emit controllers.calibrationControl.sigCalibrationSuccess(CalibrationControl::CRADLE_CALI_HOR);
+        emit controllers.pidTunning.sigUploadFinished();
+        emit controllers.firmwareController.sigFirmclosed();
         qInstallMessageHandler(previous);
         QVERIFY2(root, qPrintable(component.errorString()));
         const QStringList ours = warnings.filter(QRegularExpression(QStringLiteral("qrc:/(main|OrvCustomControl|contract)")));
