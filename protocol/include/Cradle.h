@@ -21,6 +21,62 @@
 extern "C" {
 #endif
 
+/* Result codes of the protocol exports. */
+enum CradleResult {
+    CRADLE_OK = 0,                 /* done */
+    CRADLE_E_NOT_SENT = 1,         /* every send attempt failed */
+    CRADLE_E_NO_REPLY = 2,         /* no (acceptable) reply within the window */
+    CRADLE_E_PARAM_REFUSED_FD = 3, /* parameter frame answered 0xFD */
+    CRADLE_E_NULL_ARGUMENT = 4,    /* null pointer or argument out of range, nothing sent */
+    CRADLE_E_FIRM_REFUSED_FE = 5,  /* firmware request answered 0xFE */
+    CRADLE_E_FIRM_REFUSED_FF = 6,  /* firmware request answered 0xFF */
+    CRADLE_STATUS_DONE = 7,        /* control or mechanism reply status 1 */
+    CRADLE_STATUS_ACCEPTED = 8,    /* control or mechanism reply status 0xF0 */
+    CRADLE_STATUS_ERROR = 9,       /* status 0xFF; also a configuration save not confirmed by all units */
+    CRADLE_E_REFUSED = 10,         /* parameter frame answered 0xFE, firmware block answered 0xFE/0xFF */
+    CRADLE_E_NO_RECORD = 11,       /* no control/mechanism reply yet; no telemetry record yet */
+    CRADLE_E_BLOCK_REFUSED_FD = 12,/* firmware block answered 0xFD */
+    CRADLE_E_NOT_STARTED = 14      /* no port open, or closed since */
+};
+
+/* GetSerialLastError codes. */
+enum CradleSerialError {
+    CRADLE_SERIAL_OK = 0,
+    CRADLE_SERIAL_NOT_CLOSED = 1,
+    CRADLE_SERIAL_OPEN_FAILED = 2,
+    CRADLE_SERIAL_SETTINGS_FAILED = 3,
+    CRADLE_SERIAL_IN_USE = 4,
+    CRADLE_SERIAL_LOG_FAILED = 6,
+    CRADLE_SERIAL_PORT_REMOVED = 7
+};
+
+/* Record sizes: what the exports read or fill, and the buffers callers hand them. */
+enum CradleRecordSize {
+    CRADLE_VERSION_RECORD_SIZE = 187,     /* bytes UnitVersionInfo copies out */
+    CRADLE_VERSION_BUFFER_SIZE = 188,     /* the version store and the caller's buffer */
+    CRADLE_PARAM_RECORD_SIZE = 52,        /* count, numbers, 16-bit values */
+    CRADLE_CONFIG_RECORD_SIZE = 38,       /* configuration bytes the library reads and fills */
+    CRADLE_CONFIG_BUFFER_SIZE = 40,       /* the buffer callers hand (last two unused) */
+    CRADLE_TELEMETRY_A_SIZE = 19,         /* record A */
+    CRADLE_TELEMETRY_A_BUFFER_SIZE = 19,
+    CRADLE_TELEMETRY_B_SIZE = 31,         /* record B */
+    CRADLE_TELEMETRY_B_BUFFER_SIZE = 31
+};
+
+/* Layout of the 52-byte parameter record. */
+enum CradleParamRecord {
+    CRADLE_PARAM_COUNT_OFFSET = 0,   /* number of parameters */
+    CRADLE_PARAM_NUMBERS_OFFSET = 1, /* parameter numbers, one byte each */
+    CRADLE_PARAM_VALUES_OFFSET = 18, /* values, 16-bit little-endian, in the order of the numbers */
+    CRADLE_PARAM_MAX_COUNT = 17      /* most parameters one record carries */
+};
+
+/* The gimbal's line settings, as CSerialOpenPort takes them. */
+#define CRADLE_LINE_BAUD 115200
+#define CRADLE_LINE_PARITY 'n'
+#define CRADLE_LINE_DATA_BITS 8
+#define CRADLE_LINE_STOP_BITS 1
+
 /* Serial link and runtime log */
 
 /** Opens the port (a name without '/' is looked up under /dev; at most 63 characters) and starts the library
