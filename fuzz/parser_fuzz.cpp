@@ -45,18 +45,18 @@ public:
         mix(cradle::command::kControl, &unitBit, 1);
         mix(cradle::command::kControl, record, cradle::control::kReplyRecordSize);
         stores.onControlReply(subCommand, unitBit, record);
-        stores.control.take(unitBit, subCommand);
+        stores.control.entry(unitBit, subCommand).take();
     }
     void onMechanismStatus(uint8_t status) override {
         mix(cradle::command::kMechanism, &status, 1);
         stores.onMechanismStatus(status);
     }
     void onTelemetryA(const uint8_t* record) override {
-        mix(cradle::command::kTelemetryA, record, cradle::kTelemetryASize);
+        mix(cradle::command::kTelemetryA, record, CRADLE_TELEMETRY_A_SIZE);
         stores.onTelemetryA(record);
     }
     void onTelemetryB(const uint8_t* record) override {
-        mix(cradle::command::kTelemetryB, record, cradle::kTelemetryBSize);
+        mix(cradle::command::kTelemetryB, record, CRADLE_TELEMETRY_B_SIZE);
         stores.onTelemetryB(record);
     }
     void onParamWriteStatus(uint8_t status) override {
@@ -64,9 +64,9 @@ public:
         stores.onParamWriteStatus(status);
     }
     void onParamRead(uint8_t status, const uint16_t* values, size_t count) override {
-        if (count > cradle::kParamReadMaxValues) broken("parameter values beyond the store");
+        if (count > cradle::kParamPageSize) broken("parameter values beyond the store");
         if (count > 0 && !values) broken("parameter values missing");
-        const bool refused = status == cradle::kParamRefusedFD || status == cradle::kParamRefusedFE;
+        const bool refused = status == cradle::status::kRefusedFD || status == cradle::status::kRefusedFE;
         if (refused ? count != 0 : count != status) broken("parameter count differs from the reply's");
         mix(cradle::command::kParamRead, &status, 1);
         for (size_t i = 0; i < count; ++i) {

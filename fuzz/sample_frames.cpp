@@ -7,12 +7,8 @@
 namespace cradle::samples {
 namespace {
 
-constexpr uint8_t kAccepted = 0xF0;
-constexpr uint8_t kDone = 1;
-constexpr uint8_t kRefusedFD = 0xFD;
 constexpr uint8_t kUnitMx = 2;
 constexpr uint8_t kUnitsMyMz = 0x0C;
-constexpr size_t kParamValues = 17;
 constexpr size_t kVersionUnits = 4;
 constexpr size_t kVersionEntryBytes = 6;
 
@@ -54,12 +50,12 @@ Bytes telemetry(uint8_t command, size_t length) {
 
 Bytes parameterReadReply() {
     Bytes values;
-    for (size_t i = 0; i < kParamValues; ++i) {
+    for (size_t i = 0; i < CRADLE_PARAM_MAX_COUNT; ++i) {
         uint8_t value[2];
         putLe16(value, uint16_t(1000 + i));
         values.insert(values.end(), value, value + 2);
     }
-    const uint8_t body[] = {uint8_t(kParamValues)};
+    const uint8_t body[] = {uint8_t(CRADLE_PARAM_MAX_COUNT)};
     return makeLongFrame(makeFrame(command::kParamRead, body), values);
 }
 
@@ -68,17 +64,17 @@ Bytes parameterReadReply() {
 std::vector<NamedFrame> replyFrames() {
     return {
         {"version-reply", command::kVersion, versionReply()},
-        {"firmware-request-accepted", command::kFirmRequest, statusReply(command::kFirmRequest, kDone)},
-        {"firmware-block-accepted", command::kFirmBlock, statusReply(command::kFirmBlock, kDone)},
-        {"control-write-accepted", command::kControl, controlReply(kUnitMx, control::kWriteItem, kAccepted, 1)},
-        {"control-read-two-units", command::kControl, controlReply(kUnitsMyMz, control::kReadItem, kDone, 7)},
-        {"control-calibration-done", command::kControl, controlReply(kUnitMx, control::kCalibrate, kDone, 0)},
-        {"mechanism-accepted", command::kMechanism, statusReply(command::kMechanism, kAccepted)},
-        {"telemetry-a", command::kTelemetryA, telemetry(command::kTelemetryA, kTelemetryASize)},
-        {"telemetry-b", command::kTelemetryB, telemetry(command::kTelemetryB, kTelemetryBSize)},
-        {"parameter-write-accepted", command::kParamWrite, statusReply(command::kParamWrite, kDone)},
+        {"firmware-request-accepted", command::kFirmRequest, statusReply(command::kFirmRequest, status::kDone)},
+        {"firmware-block-accepted", command::kFirmBlock, statusReply(command::kFirmBlock, status::kDone)},
+        {"control-write-accepted", command::kControl, controlReply(kUnitMx, control::kWriteItem, status::kAccepted, 1)},
+        {"control-read-two-units", command::kControl, controlReply(kUnitsMyMz, control::kReadItem, status::kDone, 7)},
+        {"control-calibration-done", command::kControl, controlReply(kUnitMx, control::kCalibrate, status::kDone, 0)},
+        {"mechanism-accepted", command::kMechanism, statusReply(command::kMechanism, status::kAccepted)},
+        {"telemetry-a", command::kTelemetryA, telemetry(command::kTelemetryA, CRADLE_TELEMETRY_A_SIZE)},
+        {"telemetry-b", command::kTelemetryB, telemetry(command::kTelemetryB, CRADLE_TELEMETRY_B_SIZE)},
+        {"parameter-write-accepted", command::kParamWrite, statusReply(command::kParamWrite, status::kDone)},
         {"parameter-read-reply", command::kParamRead, parameterReadReply()},
-        {"parameter-read-refused", command::kParamRead, statusReply(command::kParamRead, kRefusedFD)},
+        {"parameter-read-refused", command::kParamRead, statusReply(command::kParamRead, status::kRefusedFD)},
     };
 }
 

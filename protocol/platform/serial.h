@@ -10,13 +10,6 @@ namespace cradle::platform {
 using PortHandle = intptr_t;
 constexpr PortHandle kNoPort = -1;
 
-struct LineSettings {
-    int baudRate = 115200;
-    char parity = 'n';
-    int dataBits = 8;
-    int stopBits = 1;
-};
-
 enum class OpenStatus { Ok, OpenFailed, SettingsFailed };
 
 // The device path for a port name: a name with '/' as given, any other under the device folder.
@@ -24,27 +17,30 @@ std::string devicePath(const std::string& portName);
 // Opens for exclusive use and applies the mode text ("baud=%d parity=%c data=%d stop=%d").
 OpenStatus openPort(const std::string& path, const std::string& modeText, PortHandle& handle);
 void closePort(PortHandle handle);
-// Writes all bytes or fails.
-bool writeAll(PortHandle handle, const uint8_t* data, size_t length);
+// Writes all bytes or fails; waits at most waitMs in all for a line that takes no more bytes.
+bool writeAll(PortHandle handle, const uint8_t* data, size_t length, int waitMs);
 void purgeInput(PortHandle handle);
 bool portExists(const std::string& path);
 
 enum class ReadStatus { Data, Nothing, HungUp };
-// Reads what is queued without blocking.
+// Reads what is queued without blocking. Nothing queued (0 bytes read) is not a hang-up; only
+// a read error such as EIO or ENXIO is.
 ReadStatus readQueued(PortHandle handle, uint8_t* buffer, size_t capacity, size_t& received);
 
 // Lets one thread sleep on a port and be woken by another.
 class Waker {
 public:
-    Waker();
-    ~Waker();
+    Waker() = default;
+    ~Waker() { release(); }
     Waker(const Waker&) = delete;
     Waker& operator=(const Waker&) = delete;
-    bool valid() const { return fd_ >= 0; }
-    void wake();
+    // Takes a descriptor; false when none can be had.
+    bool create();
+    void release();
+    void wake();  // does nothing before create()
 
     enum class Event { Woken, PortReadable, PortHungUp, Failed };
-    // Sleeps until the port has input (or hangs up) or wake() is called. kNoPort: wake-up only.
+    // Sleeps until the port has input, hangs up (POLLHUP, POLLERR) or wake() is called. kNoPort: wake-up only.
     Event wait(PortHandle port);
 
 private:

@@ -1,6 +1,7 @@
 #include "serial.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
@@ -15,7 +16,6 @@
 namespace cradle::platform {
 namespace {
 
-constexpr int kWritableWaitMs = 1000;
 constexpr int kAboveNormalNice = -5;
 
 struct BaudEntry {
@@ -59,6 +59,11 @@ bool applyMode(const std::string& modeText, termios& tio) {
     }
     if (stop != 1 && stop != 2) return false;
     cfmakeraw(&tio);
+    // cfmakeraw leaves flags such as IXOFF, IXANY, IUCLC and INPCK as an earlier program set them
+    // (the port keeps them across closes): nothing may alter, drop or inject bytes, no flow control.
+    tio.c_iflag = 0;
+    tio.c_oflag = 0;
+    tio.c_lflag = 0;
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     tio.c_cflag |= size | CLOCAL | CREAD;
     if (stop == 2) tio.c_cflag |= CSTOPB;
@@ -86,7 +91,8 @@ OpenStatus openPort(const std::string& path, const std::string& modeText, PortHa
     handle = kNoPort;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return OpenStatus::OpenFailed;
-    // TIOCEXCL keeps other users out; flock also keeps out root, who TIOCEXCL lets through.
+    // TIOCEXCL keeps out other opens except root's; flock keeps out any other program that takes
+    // the same lock (root's included).
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return OpenStatus::OpenFailed;
@@ -111,8 +117,10 @@ void closePort(PortHandle handle) {
     ::close(static_cast<int>(handle));
 }
 
-bool writeAll(PortHandle handle, const uint8_t* data, size_t length) {
+bool writeAll(PortHandle handle, const uint8_t* data, size_t length, int waitMs) {
+    using Clock = std::chrono::steady_clock;
     const int fd = static_cast<int>(handle);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
     while (length > 0) {
         const ssize_t written = ::write(fd, data, length);
         if (written > 0) {
@@ -122,9 +130,12 @@ bool writeAll(PortHandle handle, const uint8_t* data, size_t length) {
         }
         if (written < 0 && errno == EINTR) continue;
         if (written < 0 && errno == EAGAIN) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) return false;  // a stalled line: the caller retries later
             pollfd pfd{fd, POLLOUT, 0};
-            if (::poll(&pfd, 1, kWritableWaitMs) <= 0 || (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)))
-                return false;
+            const int ready = ::poll(&pfd, 1, static_cast<int>(left));
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready <= 0 || (pfd.revents & (POLLERR | POLLHUP | POLLNVAL))) return false;
             continue;
         }
         return false;
@@ -150,18 +161,25 @@ ReadStatus readQueued(PortHandle handle, uint8_t* buffer, size_t capacity, size_
             return ReadStatus::Data;
         }
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) return ReadStatus::Nothing;
-        return ReadStatus::HungUp;  // end of file or EIO: the other side is gone
+        // With VMIN and VTIME 0 an empty queue reads as 0 bytes (a purge may have emptied it since poll).
+        if (n == 0 || errno == EAGAIN) return ReadStatus::Nothing;
+        return ReadStatus::HungUp;  // EIO, ENXIO: the device is gone
     }
 }
 
-Waker::Waker() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+bool Waker::create() {
+    release();
+    fd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    return fd_ >= 0;
+}
 
-Waker::~Waker() {
+void Waker::release() {
     if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
 void Waker::wake() {
+    if (fd_ < 0) return;
     const uint64_t one = 1;
     [[maybe_unused]] ssize_t n = ::write(fd_, &one, sizeof one);
 }
@@ -180,8 +198,9 @@ Waker::Event Waker::wait(PortHandle port) {
         [[maybe_unused]] ssize_t n = ::read(fd_, &value, sizeof value);
         return Event::Woken;
     }
-    if (count == 2 && (fds[1].revents & POLLIN)) return Event::PortReadable;
+    // A hung-up line may also report input; what it still holds is of no use.
     if (count == 2 && (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL))) return Event::PortHungUp;
+    if (count == 2 && (fds[1].revents & POLLIN)) return Event::PortReadable;
     return Event::Woken;
 }
 

@@ -40,13 +40,27 @@ constexpr uint8_t kStop = 0x26;
 constexpr uint8_t kStart = 0x27;
 constexpr size_t kDataBytes = 8;
 constexpr size_t kReplyRecordSize = 12;  // head bytes 3..14
+constexpr size_t kRecordItem = 3;        // the item number a configuration reply echoes (frame byte 6)
+constexpr size_t kRecordData = 4;        // its eight data bytes (frame bytes 7..14)
 }  // namespace control
+
+// Status byte 3 of replies. A status is what the device said; the result codes of the exports
+// (CradleResult in Cradle.h) are what the library makes of it.
+namespace status {
+constexpr uint8_t kNothingYet = 0;
+constexpr uint8_t kDone = 1;         // control and mechanism: done; firmware request: accepted
+constexpr uint8_t kAccepted = 0xF0;  // control and mechanism: accepted, in progress
+constexpr uint8_t kRefusedFD = 0xFD;
+constexpr uint8_t kRefusedFE = 0xFE;
+constexpr uint8_t kRefusedFF = 0xFF;
+constexpr uint8_t kError = 0xFF;     // control and mechanism
+}  // namespace status
 
 constexpr size_t kFirmBlockBytes = 256;
 constexpr size_t kMaxFirmBlocks = 65535;  // the block number is 16-bit
 constexpr uint8_t kFirmBlockData = 1;
 constexpr uint8_t kFirmBlockClosing = 2;
-constexpr size_t kParamPageSize = 30;
+constexpr size_t kParamPageSize = 30;  // also the most values one read reply carries
 constexpr uint8_t kParamClosingMark = 0xFF;
 
 using Frame = std::array<uint8_t, kFrameSize>;

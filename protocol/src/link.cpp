@@ -13,6 +13,9 @@ using namespace std::chrono_literals;
 
 constexpr size_t kPieceBytes = 80;
 constexpr auto kPieceGap = 50ms;
+// How long a piece may wait for a line that takes no more bytes, holding the port lock: short, so a
+// stalled line fails the attempt and the export still ends within its two seconds of attempts.
+constexpr int kWritableWaitMs = 50;
 constexpr auto kWatchdogPeriod = 1000ms;
 constexpr size_t kReadChunkBytes = 1024;
 constexpr size_t kModeTextCapacity = 80;
@@ -29,7 +32,7 @@ Link::~Link() { shutdown(); }
 bool Link::configure(const Settings& settings, bool reportErrors) {
     std::lock_guard lock(portLock_);
     if (handle_ != platform::kNoPort) {
-        if (reportErrors) lastError_ = serial_error::kNotClosed;
+        if (reportErrors) lastError_ = CRADLE_SERIAL_NOT_CLOSED;
         return false;
     }
     char mode[kModeTextCapacity];
@@ -38,11 +41,11 @@ bool Link::configure(const Settings& settings, bool reportErrors) {
     platform::PortHandle handle;
     switch (platform::openPort(settings.path, mode, handle)) {
     case platform::OpenStatus::OpenFailed:
-        if (reportErrors) lastError_ = serial_error::kOpenFailed;
+        if (reportErrors) lastError_ = CRADLE_SERIAL_OPEN_FAILED;
         return false;
     case platform::OpenStatus::SettingsFailed:
         portOpen_ = false;
-        if (reportErrors) lastError_ = serial_error::kSettingsFailed;
+        if (reportErrors) lastError_ = CRADLE_SERIAL_SETTINGS_FAILED;
         return false;
     case platform::OpenStatus::Ok:
         break;
@@ -54,28 +57,33 @@ bool Link::configure(const Settings& settings, bool reportErrors) {
 }
 
 void Link::closePortLocked() {
-    portOpen_ = false;
+    lineLost();
     if (handle_ == platform::kNoPort) return;
     platform::closePort(handle_);
     handle_ = platform::kNoPort;
     ++handleGeneration_;
 }
 
+void Link::lineLost() {
+    portOpen_ = false;
+    stores_.wakeWaiters();  // no reply can come now: waiting exports end at once
+}
+
 int Link::open(const char* portName, int baudRate, int parity, int dataBits, int stopBits,
                bool withLog, const char* logPath) {
     std::lock_guard api(apiMutex_);
     if (portOpen_) {
-        lastError_ = serial_error::kInUse;
+        lastError_ = CRADLE_SERIAL_IN_USE;
         return 0;
     }
     // The port was lost and never closed: the old threads go first, so only one set ever runs.
     if (started_) shutdown();
     if (withLog && !log_.open(logPath)) {
-        lastError_ = serial_error::kLogFailed;
+        lastError_ = CRADLE_SERIAL_LOG_FAILED;
         return 0;
     }
     if (!portName || std::strlen(portName) >= kPortNameCapacity) {
-        lastError_ = serial_error::kOpenFailed;
+        lastError_ = CRADLE_SERIAL_OPEN_FAILED;
         log_.close();
         return 0;
     }
@@ -92,7 +100,7 @@ int Link::open(const char* portName, int baudRate, int parity, int dataBits, int
     settings_ = settings;
     if (!startThreads()) {
         shutdown();
-        lastError_ = serial_error::kOpenFailed;
+        lastError_ = CRADLE_SERIAL_OPEN_FAILED;
         return 0;
     }
     started_ = true;
@@ -100,7 +108,8 @@ int Link::open(const char* portName, int baudRate, int parity, int dataBits, int
 }
 
 bool Link::startThreads() {
-    if (!readerWaker_.valid()) return false;
+    // Made per connection: a failure (no descriptor free) fails this open only.
+    if (!readerWaker_.create()) return false;
     stopping_ = false;
     try {
         reader_ = std::thread(&Link::readerLoop, this);
@@ -113,6 +122,13 @@ bool Link::startThreads() {
 }
 
 void Link::shutdown() {
+    // Exports that wait for a reply or pause between attempts see the close at once.
+    started_ = false;
+    lineLost();
+    {
+        std::lock_guard lock(closeMutex_);
+    }
+    closed_.notify_all();
     stopping_ = true;
     readerWaker_.wake();
     {
@@ -130,14 +146,14 @@ void Link::shutdown() {
         std::lock_guard lock(portLock_);
         closePortLocked();
     }
-    started_ = false;
+    readerWaker_.release();
     log_.close();
 }
 
 void Link::close() {
     std::lock_guard api(apiMutex_);
     shutdown();
-    lastError_ = serial_error::kNone;
+    lastError_ = CRADLE_SERIAL_OK;
 }
 
 bool Link::sendFrame(std::span<const uint8_t> frame) {
@@ -147,12 +163,17 @@ bool Link::sendFrame(std::span<const uint8_t> frame) {
     for (size_t offset = 0; offset < frame.size(); offset += kPieceBytes) {
         if (offset > 0) std::this_thread::sleep_for(kPieceGap);
         const size_t piece = std::min(kPieceBytes, frame.size() - offset);
-        if (!platform::writeAll(handle_, frame.data() + offset, piece)) {
+        if (!platform::writeAll(handle_, frame.data() + offset, piece, kWritableWaitMs)) {
             platform::purgeInput(handle_);
             return false;
         }
     }
     return true;
+}
+
+bool Link::pauseUnlessClosed(std::chrono::steady_clock::time_point until) {
+    std::unique_lock lock(closeMutex_);
+    return !closed_.wait_until(lock, until, [this] { return !started_; });
 }
 
 void Link::readerLoop() {
@@ -237,8 +258,8 @@ void Link::watchdogCycle() {
         const bool hungUp = portOpen_ && hungUpGeneration_ == handleGeneration_;
         if (!exists || hungUp) {
             if (portOpen_) {
+                lastError_ = CRADLE_SERIAL_PORT_REMOVED;
                 closePortLocked();
-                lastError_ = serial_error::kPortRemoved;
                 readerWaker_.wake();
             }
             return;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "Cradle.h"
 #include "parser.h"
 #include "ring.h"
 #include "runtime_log.h"
@@ -17,16 +19,6 @@
 #include "stores.h"
 
 namespace cradle {
-
-namespace serial_error {
-constexpr int kNone = 0;
-constexpr int kNotClosed = 1;
-constexpr int kOpenFailed = 2;
-constexpr int kSettingsFailed = 3;
-constexpr int kInUse = 4;
-constexpr int kLogFailed = 6;
-constexpr int kPortRemoved = 7;
-}  // namespace serial_error
 
 constexpr size_t kPortNameCapacity = 64;  // names up to 63 characters
 
@@ -42,9 +34,13 @@ public:
     int lastError() const { return lastError_.load(); }
     // Set from a successful open until the close: the protocol exports may run.
     bool started() const { return started_.load(); }
-    bool portOpen() const { return portOpen_.load(); }
+    // True while the port is open and configured; a close or a removal turns it false and wakes
+    // every reply wait (ReplyStores::wakeWaiters).
+    const std::atomic<bool>& lineUp() const { return portOpen_; }
     // Writes the whole frame in paced pieces under the port lock; false if nothing could be written.
     bool sendFrame(std::span<const uint8_t> frame);
+    // Sleeps until `until`; false at once when the link is closed meanwhile (or already).
+    bool pauseUnlessClosed(std::chrono::steady_clock::time_point until);
     ReplyStores& stores() { return stores_; }
 
 private:
@@ -59,6 +55,7 @@ private:
 
     bool configure(const Settings& settings, bool reportErrors);
     void closePortLocked();
+    void lineLost();
     void shutdown();
     bool startThreads();
     void readerLoop();
@@ -71,14 +68,14 @@ private:
     std::mutex apiMutex_;  // open and close never overlap each other
     std::atomic<bool> started_{false};
     std::atomic<bool> portOpen_{false};
-    std::atomic<int> lastError_{serial_error::kNone};
+    std::atomic<int> lastError_{CRADLE_SERIAL_OK};
     Settings settings_;
 
     std::mutex portLock_;
     platform::PortHandle handle_ = platform::kNoPort;  // guarded by portLock_
     uint64_t handleGeneration_ = 0;                     // guarded by portLock_; changes with every handle
     std::atomic<uint64_t> hungUpGeneration_{0};        // the handle the reader saw hang up
-    platform::Waker readerWaker_;
+    platform::Waker readerWaker_;  // created by the open, released by the close
 
     std::mutex ringMutex_;
     std::condition_variable bytesArrived_;
@@ -86,6 +83,9 @@ private:
     bool unparsedBytes_ = false;  // guarded by ringMutex_
     ReceiveRing ring_;            // guarded by ringMutex_
     FrameParser parser_{ring_, stores_};
+
+    std::mutex closeMutex_;
+    std::condition_variable closed_;  // wakes exports pausing between send attempts
 
     std::mutex watchdogMutex_;
     std::condition_variable watchdogWake_;

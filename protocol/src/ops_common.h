@@ -5,8 +5,8 @@
 #include <mutex>
 #include <optional>
 #include <span>
-#include <thread>
 
+#include "Cradle.h"
 #include "link.h"
 
 namespace cradle::ops {
@@ -23,32 +23,50 @@ constexpr auto kReplyWindow = kLookGap * kLooksPerWindow;
 
 inline Clock::time_point replyDeadline() { return Clock::now() + kReplyWindow; }
 
-// Sends with up to `attempts` tries 200 ms apart; beforeEach runs before every try (clears the reply flag).
+inline bool started() { return Link::instance().started(); }
+inline ReplyStores& stores() { return Link::instance().stores(); }
+
+// Sends with up to `attempts` tries starting 200 ms apart, so a try that waited on a stalled line
+// does not stretch the whole; beforeEach runs before every try (clears the reply flag).
+// False when every try failed or the link was closed meanwhile.
 template <typename BeforeEach>
 bool sendWithRetry(std::span<const uint8_t> frame, int attempts, BeforeEach beforeEach) {
     Link& link = Link::instance();
+    auto next = Clock::now();
     for (int attempt = 1; attempt <= attempts; ++attempt) {
         beforeEach();
         if (link.sendFrame(frame)) return true;
-        if (attempt < attempts) std::this_thread::sleep_for(kRetryGap);
+        next += kRetryGap;
+        if (attempt < attempts && !link.pauseUnlessClosed(next)) return false;
     }
     return false;
 }
 
-// Serialises configuration transfer, calibration, start and stop.
-std::mutex& controlLock();
+// What an export returns when its request went out but no reply came: 14 after a close,
+// 1 after a removal (the request went with the port), else `windowEnded`.
+inline int noReplyCode(int windowEnded = CRADLE_E_NO_REPLY) {
+    Link& link = Link::instance();
+    if (!link.started()) return CRADLE_E_NOT_STARTED;
+    if (!link.lineUp()) return CRADLE_E_NOT_SENT;
+    return windowEnded;
+}
 
-inline bool started() { return Link::instance().started(); }
-inline ReplyStores& stores() { return Link::instance().stores(); }
+// What an export returns when sendWithRetry gave up: 14 after a close, else 1.
+inline int notSentCode() { return started() ? CRADLE_E_NOT_SENT : CRADLE_E_NOT_STARTED; }
 
-// Waits for a control reply of one unit whose status is `wanted`; other statuses do not end the wait.
-inline std::optional<ControlRecord> awaitControlStatus(uint8_t unitBit, uint8_t subCommand, uint8_t wanted,
-                                                       Clock::time_point deadline) {
+// Waits until `deadline` for a reply that `accepts` takes. Replies it turns down (nothing yet, or
+// the answer to an earlier request arriving late) are passed over within the same window.
+// Nothing when the window ends or the link goes down (see noReplyCode).
+template <typename T, typename Accepts>
+std::optional<T> awaitReply(ReplySlot<T>& slot, Clock::time_point deadline, Accepts accepts) {
+    const std::atomic<bool>& lineUp = Link::instance().lineUp();
     for (;;) {
-        auto record = stores().control.takeUntil(unitBit, subCommand, deadline);
-        if (!record) return std::nullopt;
-        if ((*record)[0] == wanted) return record;
+        std::optional<T> reply = slot.takeUntil(deadline, lineUp);
+        if (!reply || accepts(*reply)) return reply;
     }
 }
+
+// Serialises configuration transfer, calibration, start and stop.
+std::mutex& controlLock();
 
 }  // namespace cradle::ops

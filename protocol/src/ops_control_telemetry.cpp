@@ -19,25 +19,25 @@ constexpr std::array<int, kMaxCalibrationType + 1> kCalibrationLooks = {0, 50, 5
 
 std::mutex mechanismLock;
 
-int mapWhileStarted(uint8_t code) { return started() ? mapControlStatus(code) : result::kNotStarted; }
+ReplySlot<ControlRecord>& controlledUnitEntry(uint8_t subCommand) {
+    return stores().control.entry(kControlledUnit, subCommand);
+}
 
-// One control frame to the unit with bit 2, then its reply, mapped.
+// One control frame to the unit with bit 2, then its reply, mapped. The reply echoes its
+// sub-command and unit (the table's key) and nothing else of the request.
 int singleUnitExchange(uint8_t subCommand, uint8_t argument) {
-    auto& table = stores().control;
-    table.clear(subCommand, kControlledUnit);
-    if (!sendWithRetry(singleUnitControl(subCommand, argument), kSendAttemptsLong, [] {})) return result::kNotSent;
-    const auto deadline = replyDeadline();
-    for (;;) {
-        const auto record = table.takeUntil(kControlledUnit, subCommand, deadline);
-        if (!started()) return result::kNotStarted;
-        if (!record) return result::kNoReply;
-        const int code = mapControlStatus((*record)[0]);
-        if (code != result::kNoReplyYet) return code;
-    }
+    auto& entry = controlledUnitEntry(subCommand);
+    entry.clear();
+    if (!sendWithRetry(singleUnitControl(subCommand, argument), kSendAttemptsLong, [] {})) return notSentCode();
+    const auto reply = awaitReply(entry, replyDeadline(), [](const ControlRecord& record) {
+        return mapControlStatus(record[0]) != CRADLE_E_NO_RECORD;
+    });
+    if (!reply) return noReplyCode();
+    return started() ? mapControlStatus((*reply)[0]) : CRADLE_E_NOT_STARTED;
 }
 
 int controlCommand(uint8_t subCommand) {
-    if (!started()) return result::kNotStarted;
+    if (!started()) return CRADLE_E_NOT_STARTED;
     std::lock_guard lock(controlLock());
     return singleUnitExchange(subCommand, 0);
 }
@@ -51,57 +51,54 @@ std::mutex& cradle::ops::controlLock() {
 
 // A type outside 0..5 has no watching window and is refused with 4 before anything is sent.
 extern "C" int CradleCalibration(int calibrationType) {
-    if (!started()) return result::kNotStarted;
-    if (calibrationType < 0 || calibrationType > kMaxCalibrationType) return result::kNullArgument;
+    if (!started()) return CRADLE_E_NOT_STARTED;
+    if (calibrationType < 0 || calibrationType > kMaxCalibrationType) return CRADLE_E_NULL_ARGUMENT;
     int code;
     {
         std::lock_guard lock(controlLock());
         code = singleUnitExchange(control::kCalibrate, static_cast<uint8_t>(calibrationType));
     }
-    if (code != result::kStatusAccepted) return code;
+    if (code != CRADLE_STATUS_ACCEPTED) return code;
     const int looks = kCalibrationLooks[static_cast<size_t>(calibrationType)];
     if (looks == 0) return code;
     // Watch without the control lock. The result at the end of the window is what the last
-    // 200 ms brought: 11 if the unit said nothing in that time.
+    // 200 ms brought: 11 if the unit said nothing in that time. A close or a removal ends it at once.
     const auto deadline = Clock::now() + kLookGap * looks;
     Clock::time_point lastReplyAt{};
-    int lastCode = result::kNoReplyYet;
-    while (const auto record = stores().control.takeUntil(kControlledUnit, control::kCalibrate, deadline)) {
-        const int mapped = mapWhileStarted((*record)[0]);
-        if (mapped == result::kStatusDone) return result::kDone;
+    int lastCode = CRADLE_E_NO_RECORD;
+    auto& entry = controlledUnitEntry(control::kCalibrate);
+    while (const auto record = awaitReply(entry, deadline, [](const ControlRecord&) { return true; })) {
+        const int mapped = mapControlStatus((*record)[0]);
+        if (mapped == CRADLE_STATUS_DONE) return started() ? CRADLE_OK : CRADLE_E_NOT_STARTED;
         lastCode = mapped;
         lastReplyAt = Clock::now();
     }
-    if (!started()) return result::kNotStarted;
-    return lastReplyAt + kLookGap >= deadline ? lastCode : result::kNoReplyYet;
+    if (const int down = noReplyCode(CRADLE_OK); down != CRADLE_OK) return down;
+    return lastReplyAt + kLookGap >= deadline ? lastCode : CRADLE_E_NO_RECORD;
 }
 
 extern "C" int CradleStart(void) { return controlCommand(control::kStart); }
 
 extern "C" int CradleStop(void) { return controlCommand(control::kStop); }
 
+// The mechanism reply echoes nothing of its request, only a status.
 extern "C" int CradleUpdateMechanismFirm(void) {
-    if (!started()) return result::kNotStarted;
+    if (!started()) return CRADLE_E_NOT_STARTED;
     std::lock_guard lock(mechanismLock);
-    auto& store = stores().mechanism;
-    if (!sendWithRetry(mechanismFirmware(), kSendAttemptsLong, [&] { store.clear(); })) return result::kNotSent;
-    const auto deadline = replyDeadline();
-    int code;
-    do {
-        const auto reply = store.takeUntil(deadline);
-        if (!reply) return result::kNoReply;
-        code = *reply;
-    } while (code == result::kNoReplyYet);
-    return code == result::kStatusDone || code == result::kStatusAccepted ? result::kDone : code;
+    auto& store = stores().mechanism.reply;
+    if (!sendWithRetry(mechanismFirmware(), kSendAttemptsLong, [&] { store.clear(); })) return notSentCode();
+    const auto reply = awaitReply(store, replyDeadline(), [](int code) { return code != CRADLE_E_NO_RECORD; });
+    if (!reply) return noReplyCode();
+    return *reply == CRADLE_STATUS_DONE || *reply == CRADLE_STATUS_ACCEPTED ? CRADLE_OK : *reply;
 }
 
 // The records outlive a close: without a port these report what was received before.
 extern "C" int GetLogCradleDataA(unsigned char* record) {
-    if (!record) return result::kNullArgument;
-    return stores().telemetryA.copyTo(record) ? result::kDone : result::kNoReplyYet;
+    if (!record) return CRADLE_E_NULL_ARGUMENT;
+    return stores().telemetryA.copyTo(record) ? CRADLE_OK : CRADLE_E_NO_RECORD;
 }
 
 extern "C" int GetLogCradleDataB(unsigned char* record) {
-    if (!record) return result::kNullArgument;
-    return stores().telemetryB.copyTo(record) ? result::kDone : result::kNoReplyYet;
+    if (!record) return CRADLE_E_NULL_ARGUMENT;
+    return stores().telemetryB.copyTo(record) ? CRADLE_OK : CRADLE_E_NO_RECORD;
 }

@@ -13,11 +13,6 @@ using namespace cradle::ops;
 
 namespace {
 
-// Parameter record: count, 17 parameter numbers, 17 little-endian values.
-constexpr size_t kRecordParams = 17;
-constexpr size_t kRecordNumbersOffset = 1;
-constexpr size_t kRecordValuesOffset = 18;
-
 constexpr size_t kConfigItems = 7;
 constexpr int kNone = -1;
 constexpr uint8_t kAllUnits = 0x0E;
@@ -39,26 +34,24 @@ constexpr std::array<ConfigItem, kConfigItems> kConfigItemTable = {{
     {8, {28, 29, 30, 31, kNone, kNone, kNone, kNone}},
     {12, {32, 33, 34, 35, 36, 37, kNone, kNone}},
 }};
-constexpr size_t kRecordDataOffset = 4;  // data bytes inside a control reply record
 
 std::mutex paramUploadLock;
 std::mutex paramDownloadLock;
 
-uint8_t recordCount(const unsigned char* record) { return record[0]; }
+size_t recordCount(const unsigned char* record) { return record[CRADLE_PARAM_COUNT_OFFSET]; }
+const unsigned char* valueAt(const unsigned char* record, size_t k) { return record + CRADLE_PARAM_VALUES_OFFSET + 2 * k; }
+unsigned char* valueAt(unsigned char* record, size_t k) { return record + CRADLE_PARAM_VALUES_OFFSET + 2 * k; }
 
-// Sends one parameter frame and waits for a status other than "nothing yet".
+// Sends one parameter frame and waits for a status other than "nothing yet". The write reply
+// echoes nothing of its page, only a status.
 int exchangeParameterWrite(std::span<const uint8_t> frame) {
     auto& store = stores().paramWrite;
-    if (!sendWithRetry(frame, kSendAttempts, [&] { store.clear(); })) return result::kNotSent;
-    const auto deadline = replyDeadline();
-    std::optional<uint8_t> reply;
-    do {
-        reply = store.takeUntil(deadline);
-        if (!reply) return result::kNoReply;
-    } while (*reply == status::kNothingYet);
-    if (*reply == status::kRefusedFD) return result::kParamRefusedFD;
-    if (*reply == status::kRefusedFE) return result::kRefused;
-    return result::kDone;
+    if (!sendWithRetry(frame, kSendAttempts, [&] { store.clear(); })) return notSentCode();
+    const auto reply = awaitReply(store, replyDeadline(), [](uint8_t s) { return s != status::kNothingYet; });
+    if (!reply) return noReplyCode();
+    if (*reply == status::kRefusedFD) return CRADLE_E_PARAM_REFUSED_FD;
+    if (*reply == status::kRefusedFE) return CRADLE_E_REFUSED;
+    return CRADLE_OK;
 }
 
 // The units awaited for an item, in the order they are awaited (item 7: unit 4, then unit 8).
@@ -69,100 +62,111 @@ std::span<const uint8_t> unitsOf(uint8_t unitBits, std::array<uint8_t, 3>& stora
     return {storage.data(), count};
 }
 
+// Waits for one unit's reply to a configuration item with the wanted status. The reply echoes the
+// item number, so a late answer about another item (or another status) does not end the wait.
+std::optional<ControlRecord> awaitItemReply(uint8_t unit, uint8_t subCommand, uint8_t item, uint8_t wanted,
+                                            Clock::time_point deadline) {
+    return awaitReply(stores().control.entry(unit, subCommand), deadline, [&](const ControlRecord& record) {
+        return record[0] == wanted && record[control::kRecordItem] == item;
+    });
+}
+
 }  // namespace
 
 // A count above 17 would run past the record: refused with 4 before anything is sent.
 extern "C" int UploadCradleParameter(const unsigned char* parameterRecord) {
-    if (!started()) return result::kNotStarted;
+    if (!started()) return CRADLE_E_NOT_STARTED;
     std::lock_guard lock(paramUploadLock);
-    if (!parameterRecord || recordCount(parameterRecord) > kRecordParams) return result::kNullArgument;
+    if (!parameterRecord || recordCount(parameterRecord) > CRADLE_PARAM_MAX_COUNT) return CRADLE_E_NULL_ARGUMENT;
     const size_t count = recordCount(parameterRecord);
     for (size_t first = 0; first < count; first += kParamPageSize) {
         const size_t n = std::min(kParamPageSize, count - first);
         std::array<uint16_t, kParamPageSize> values{};
-        for (size_t i = 0; i < n; ++i)
-            values[i] = getLe16(parameterRecord + kRecordValuesOffset + 2 * (first + i));
-        const Bytes frame = parameterWrite({parameterRecord + kRecordNumbersOffset + first, n}, {values.data(), n});
-        if (const int code = exchangeParameterWrite(frame); code != result::kDone) return code;
+        for (size_t i = 0; i < n; ++i) values[i] = getLe16(valueAt(parameterRecord, first + i));
+        const Bytes frame =
+            parameterWrite({parameterRecord + CRADLE_PARAM_NUMBERS_OFFSET + first, n}, {values.data(), n});
+        if (const int code = exchangeParameterWrite(frame); code != CRADLE_OK) return code;
     }
     return exchangeParameterWrite(parameterClosingWrite());
 }
 
-// Values the device sends beyond the room left in the record are dropped.
+// The read reply echoes the number of values asked for and nothing else: a reply with another
+// count answers some other request and is passed over within the window.
 extern "C" int DownloadCradleParameter(unsigned char* parameterRecord) {
-    if (!started()) return result::kNotStarted;
+    if (!started()) return CRADLE_E_NOT_STARTED;
     std::lock_guard lock(paramDownloadLock);
-    if (!parameterRecord || recordCount(parameterRecord) > kRecordParams) return result::kNullArgument;
+    if (!parameterRecord || recordCount(parameterRecord) > CRADLE_PARAM_MAX_COUNT) return CRADLE_E_NULL_ARGUMENT;
     const size_t count = recordCount(parameterRecord);
     auto& store = stores().paramRead;
     for (size_t first = 0; first < count; first += kParamPageSize) {
         const size_t n = std::min(kParamPageSize, count - first);
-        const Frame request = parameterRead({parameterRecord + kRecordNumbersOffset + first, n});
-        if (!sendWithRetry(request, kSendAttempts, [&] { store.clear(); })) return result::kNotSent;
-        const auto deadline = replyDeadline();
-        std::optional<ParamReadReply> reply;
-        do {
-            reply = store.takeUntil(deadline);
-            if (!reply) return result::kNoReply;
-        } while (reply->status == status::kNothingYet);
-        if (reply->status == status::kRefusedFD) return result::kParamRefusedFD;
-        if (reply->status == status::kRefusedFE) return result::kRefused;
-        const size_t room = kRecordParams - first;
-        const size_t values = std::min<size_t>(reply->count, room);
-        for (size_t i = 0; i < values; ++i)
-            putLe16(parameterRecord + kRecordValuesOffset + 2 * (first + i), reply->values[i]);
+        const Frame request = parameterRead({parameterRecord + CRADLE_PARAM_NUMBERS_OFFSET + first, n});
+        if (!sendWithRetry(request, kSendAttempts, [&] { store.clear(); })) return notSentCode();
+        const auto reply = awaitReply(store, replyDeadline(), [n](const ParamReadReply& r) {
+            return r.status == status::kRefusedFD || r.status == status::kRefusedFE || r.status == n;
+        });
+        if (!reply) return noReplyCode();
+        if (reply->status == status::kRefusedFD) return CRADLE_E_PARAM_REFUSED_FD;
+        if (reply->status == status::kRefusedFE) return CRADLE_E_REFUSED;
+        for (size_t i = 0; i < n; ++i) putLe16(valueAt(parameterRecord, first + i), reply->values[i]);
     }
-    return result::kDone;
+    return CRADLE_OK;
 }
 
 extern "C" int UploadCradleConfig(const unsigned char* configRecord) {
-    if (!started()) return result::kNotStarted;
+    if (!started()) return CRADLE_E_NOT_STARTED;
     std::lock_guard lock(controlLock());
-    if (!configRecord) return result::kNullArgument;
+    if (!configRecord) return CRADLE_E_NULL_ARGUMENT;
     auto& table = stores().control;
     for (size_t item = 0; item < kConfigItems; ++item) {
         const ConfigItem& entry = kConfigItemTable[item];
+        const uint8_t number = static_cast<uint8_t>(item + 1);
         std::array<uint8_t, control::kDataBytes> data{};
         for (size_t i = 0; i < data.size(); ++i)
             if (entry.positions[i] != kNone) data[i] = configRecord[entry.positions[i]];
         table.clear(control::kWriteItem, entry.unitBits);
-        const Frame frame = controlFrame(entry.unitBits, control::kWriteItem, static_cast<uint8_t>(item + 1), data);
-        if (!sendWithRetry(frame, kSendAttempts, [] {})) return result::kNotSent;
+        const Frame frame = controlFrame(entry.unitBits, control::kWriteItem, number, data);
+        if (!sendWithRetry(frame, kSendAttempts, [] {})) return notSentCode();
         const auto deadline = replyDeadline();
         std::array<uint8_t, 3> storage;
         for (uint8_t unit : unitsOf(entry.unitBits, storage))
-            if (!awaitControlStatus(unit, control::kWriteItem, status::kAccepted, deadline)) return result::kNoReply;
+            if (!awaitItemReply(unit, control::kWriteItem, number, status::kAccepted, deadline)) return noReplyCode();
     }
     table.clear(control::kSave, kAllUnits);
     const Frame save = controlFrame(kAllUnits, control::kSave, kSaveItem, std::array<uint8_t, control::kDataBytes>{});
-    if (!sendWithRetry(save, kSendAttemptsLong, [] {})) return result::kNotSent;
+    if (!sendWithRetry(save, kSendAttemptsLong, [] {})) return notSentCode();
     // Each unit's confirmation stays filed until taken, so the units may answer in any order.
+    // The save reply echoes only its sub-command and unit, which the table already keys on.
     const auto deadline = Clock::now() + kSaveConfirmWindow;
-    for (uint8_t unit : kUnitBitOrder)
-        if (!awaitControlStatus(unit, control::kSave, status::kDone, deadline)) return result::kStatusError;
-    return result::kDone;
+    for (uint8_t unit : kUnitBitOrder) {
+        const auto confirmed = awaitReply(table.entry(unit, control::kSave), deadline,
+                                          [](const ControlRecord& record) { return record[0] == status::kDone; });
+        if (!confirmed) return noReplyCode(CRADLE_STATUS_ERROR);
+    }
+    return CRADLE_OK;
 }
 
 extern "C" int DownloadCradleConfig(unsigned char* configRecord) {
-    if (!started()) return result::kNotStarted;
+    if (!started()) return CRADLE_E_NOT_STARTED;
     std::lock_guard lock(controlLock());
-    if (!configRecord) return result::kNullArgument;
+    if (!configRecord) return CRADLE_E_NULL_ARGUMENT;
     auto& table = stores().control;
     for (size_t item = 0; item < kConfigItems; ++item) {
         const ConfigItem& entry = kConfigItemTable[item];
+        const uint8_t number = static_cast<uint8_t>(item + 1);
         table.clear(control::kReadItem, entry.unitBits);
-        const Frame frame = controlFrame(entry.unitBits, control::kReadItem, static_cast<uint8_t>(item + 1),
-                                         std::array<uint8_t, control::kDataBytes>{});
-        if (!sendWithRetry(frame, kSendAttempts, [] {})) return result::kNotSent;
+        const Frame frame =
+            controlFrame(entry.unitBits, control::kReadItem, number, std::array<uint8_t, control::kDataBytes>{});
+        if (!sendWithRetry(frame, kSendAttempts, [] {})) return notSentCode();
         const auto deadline = replyDeadline();
         std::array<uint8_t, 3> storage;
         std::optional<ControlRecord> last;
         for (uint8_t unit : unitsOf(entry.unitBits, storage)) {
-            last = awaitControlStatus(unit, control::kReadItem, status::kDone, deadline);
-            if (!last) return result::kNoReply;
+            last = awaitItemReply(unit, control::kReadItem, number, status::kDone, deadline);
+            if (!last) return noReplyCode();
         }
         for (size_t i = 0; i < control::kDataBytes; ++i)
-            if (entry.positions[i] != kNone) configRecord[entry.positions[i]] = (*last)[kRecordDataOffset + i];
+            if (entry.positions[i] != kNone) configRecord[entry.positions[i]] = (*last)[control::kRecordData + i];
     }
-    return result::kDone;
+    return CRADLE_OK;
 }

@@ -38,7 +38,7 @@ bool FrameParser::step() {
 }
 
 void FrameParser::dispatch(const uint8_t* head, bool& incomplete) {
-    const uint8_t status = head[3];
+    const uint8_t statusByte = head[3];
     switch (head[kCommandOffset]) {
     case command::kVersion: {
         // An oversize payload is dropped at its head; its extension is then skipped as noise.
@@ -55,10 +55,10 @@ void FrameParser::dispatch(const uint8_t* head, bool& incomplete) {
         break;
     }
     case command::kFirmRequest:
-        sink_.onFirmRequestStatus(status);
+        sink_.onFirmRequestStatus(statusByte);
         break;
     case command::kFirmBlock:
-        sink_.onFirmBlockStatus(status);
+        sink_.onFirmBlockStatus(statusByte);
         break;
     case command::kControl: {
         const uint8_t subCommand = head[5];
@@ -71,7 +71,7 @@ void FrameParser::dispatch(const uint8_t* head, bool& incomplete) {
         break;
     }
     case command::kMechanism:
-        sink_.onMechanismStatus(status);
+        sink_.onMechanismStatus(statusByte);
         break;
     case command::kTelemetryA:
         sink_.onTelemetryA(head + 3);
@@ -80,24 +80,24 @@ void FrameParser::dispatch(const uint8_t* head, bool& incomplete) {
         sink_.onTelemetryB(head + 3);
         break;
     case command::kParamWrite:
-        sink_.onParamWriteStatus(status);
+        sink_.onParamWriteStatus(statusByte);
         break;
     case command::kParamRead: {
-        if (status == kParamRefusedFD || status == kParamRefusedFE) {
-            sink_.onParamRead(status, nullptr, 0);
+        if (statusByte == status::kRefusedFD || statusByte == status::kRefusedFE) {
+            sink_.onParamRead(statusByte, nullptr, 0);
             break;
         }
-        if (status > kParamReadMaxValues) {
+        if (statusByte > kParamPageSize) {
             ++stats_.oversizeDropped;
             return;
         }
-        std::array<uint8_t, 2 * kParamReadMaxValues> raw{};
-        const Extension result = readExtension(raw.data(), 2u * status);
+        std::array<uint8_t, 2 * kParamPageSize> raw{};
+        const Extension result = readExtension(raw.data(), 2u * statusByte);
         incomplete = result == Extension::Incomplete;
         if (result != Extension::Filed) return;
-        std::array<uint16_t, kParamReadMaxValues> values{};
-        for (size_t i = 0; i < status; ++i) values[i] = getLe16(&raw[2 * i]);
-        sink_.onParamRead(status, values.data(), status);
+        std::array<uint16_t, kParamPageSize> values{};
+        for (size_t i = 0; i < statusByte; ++i) values[i] = getLe16(&raw[2 * i]);
+        sink_.onParamRead(statusByte, values.data(), statusByte);
         break;
     }
     default:

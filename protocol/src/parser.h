@@ -4,17 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "Cradle.h"
 #include "ring.h"
 
 namespace cradle {
 
-constexpr size_t kVersionStoreSize = 188;
-constexpr size_t kParamReadMaxValues = 30;
+// Room of the stores: the version payload, the values of one read reply, the control sub-commands.
+constexpr size_t kVersionStoreSize = CRADLE_VERSION_BUFFER_SIZE;
 constexpr size_t kControlSubCommands = 40;
-constexpr size_t kTelemetryASize = 19;
-constexpr size_t kTelemetryBSize = 31;
-constexpr uint8_t kParamRefusedFD = 0xFD;
-constexpr uint8_t kParamRefusedFE = 0xFE;
 
 // Where the parser files what it finds; the reply stores implement it, tests record with it.
 class ReplySink {

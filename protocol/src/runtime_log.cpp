@@ -5,6 +5,7 @@
 namespace cradle {
 namespace {
 constexpr const char* kAppendMode = "ab+";
+constexpr const char* kRotationFailedNotice = "\n[log stopped: cannot rotate to the backup file]\n";
 }
 
 bool RuntimeLog::open(const char* path) {
@@ -26,10 +27,16 @@ void RuntimeLog::append(const uint8_t* data, size_t length) {
     std::fseek(file_, 0, SEEK_END);  // "ab+" may have left the position elsewhere
     const long position = std::ftell(file_);
     if (position >= 0 && position + static_cast<long>(length) > kLogRotateBytes) {
+        // rename() replaces the old backup only when it succeeds; the open stream follows the file.
         const std::string backup = path_ + kLogBackupSuffix;
+        if (std::rename(path_.c_str(), backup.c_str()) != 0) {
+            // Cannot rotate (a folder without write access, say): stop rather than pass the limit.
+            if (position + static_cast<long>(std::strlen(kRotationFailedNotice)) <= kLogRotateBytes)
+                std::fputs(kRotationFailedNotice, file_);
+            close();
+            return;
+        }
         std::fclose(file_);
-        std::remove(backup.c_str());
-        std::rename(path_.c_str(), backup.c_str());
         // If the log cannot be reopened, logging stops here rather than touching a closed stream.
         file_ = std::fopen(path_.c_str(), kAppendMode);
         if (!file_) return;

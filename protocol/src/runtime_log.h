@@ -1,4 +1,5 @@
-// Raw dump of received bytes, rotated to "<path>.bak" before it would pass 1 MiB. Best effort.
+// Raw dump of received bytes, rotated to "<path>.bak" before it would pass 1 MiB. Best effort: when the
+// rotation fails the log says so once (if that still fits) and stops, so it never passes 1 MiB.
 #pragma once
 
 #include <cstddef>

@@ -4,12 +4,12 @@
 
 namespace cradle {
 
-int mapControlStatus(uint8_t code) {
+CradleResult mapControlStatus(uint8_t code) {
     switch (code) {
-    case status::kDone: return result::kStatusDone;
-    case status::kAccepted: return result::kStatusAccepted;
-    case status::kError: return result::kStatusError;
-    default: return result::kNoReplyYet;
+    case status::kDone: return CRADLE_STATUS_DONE;
+    case status::kAccepted: return CRADLE_STATUS_ACCEPTED;
+    case status::kError: return CRADLE_STATUS_ERROR;
+    default: return CRADLE_E_NO_RECORD;
     }
 }
 
@@ -21,71 +21,43 @@ size_t ControlReplyTable::unitIndex(uint8_t unitBit) {
     }
 }
 
-ControlReplyTable::Entry* ControlReplyTable::entry(uint8_t subCommand, uint8_t unitBit) {
-    if (subCommand >= kControlSubCommands) return nullptr;
-    return &entries_[subCommand][unitIndex(unitBit)];
+ReplySlot<ControlRecord>& ControlReplyTable::entry(uint8_t unitBit, uint8_t subCommand) {
+    return entries_[subCommand][unitIndex(unitBit)];
 }
 
 void ControlReplyTable::clear(uint8_t subCommand, uint8_t unitBits) {
-    std::lock_guard lock(mutex_);
+    if (subCommand >= kControlSubCommands) return;
     for (uint8_t unit : {uint8_t{2}, uint8_t{4}, uint8_t{8}})
-        if (unitBits & unit)
-            if (Entry* e = entry(subCommand, unit)) e->ready = false;
+        if (unitBits & unit) entry(unit, subCommand).clear();
 }
 
 void ControlReplyTable::file(uint8_t subCommand, uint8_t unitBit, const uint8_t* record) {
-    {
-        std::lock_guard lock(mutex_);
-        Entry* e = entry(subCommand, unitBit);
-        if (!e) return;
-        std::copy_n(record, e->record.size(), e->record.begin());
-        e->ready = true;
-    }
-    filed_.notify_all();
+    if (subCommand >= kControlSubCommands) return;
+    ControlRecord copy;
+    std::copy_n(record, copy.size(), copy.begin());
+    entry(unitBit, subCommand).file(copy);
 }
 
-std::optional<ControlRecord> ControlReplyTable::takeLocked(Entry* e) {
-    if (!e || !e->ready) return std::nullopt;
-    e->ready = false;
-    return e->record;
-}
-
-std::optional<ControlRecord> ControlReplyTable::take(uint8_t unitBit, uint8_t subCommand) {
-    std::lock_guard lock(mutex_);
-    return takeLocked(entry(subCommand, unitBit));
-}
-
-std::optional<ControlRecord> ControlReplyTable::takeUntil(uint8_t unitBit, uint8_t subCommand,
-                                                          Clock::time_point deadline) {
-    std::unique_lock lock(mutex_);
-    Entry* e = entry(subCommand, unitBit);
-    if (!e) return std::nullopt;
-    filed_.wait_until(lock, deadline, [e] { return e->ready; });
-    return takeLocked(e);
-}
-
-void MechanismStore::clear() {
-    std::lock_guard lock(mutex_);
-    ready_ = false;
+void ControlReplyTable::wakeWaiters() {
+    for (auto& units : entries_)
+        for (auto& slot : units) slot.wakeWaiters();
 }
 
 void MechanismStore::file(uint8_t code) {
-    {
-        std::lock_guard lock(mutex_);
-        ready_ = true;
-        if (code == status::kNothingYet) result_ = result::kNoReplyYet;
-        else if (code == status::kDone || code == status::kAccepted || code == status::kError)
-            result_ = mapControlStatus(code);
-    }
-    filed_.notify_all();
+    if (code == status::kNothingYet) result_ = CRADLE_E_NO_RECORD;
+    else if (code == status::kDone || code == status::kAccepted || code == status::kError)
+        result_ = mapControlStatus(code);
+    reply.file(result_);
 }
 
-std::optional<int> MechanismStore::takeUntil(Clock::time_point deadline) {
-    std::unique_lock lock(mutex_);
-    filed_.wait_until(lock, deadline, [this] { return ready_; });
-    if (!ready_) return std::nullopt;
-    ready_ = false;
-    return result_;
+void ReplyStores::wakeWaiters() {
+    version.wakeWaiters();
+    firmRequest.wakeWaiters();
+    firmBlock.wakeWaiters();
+    control.wakeWaiters();
+    mechanism.reply.wakeWaiters();
+    paramWrite.wakeWaiters();
+    paramRead.wakeWaiters();
 }
 
 void ReplyStores::onVersion(const uint8_t* payload, size_t length) {

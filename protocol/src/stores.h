@@ -4,12 +4,14 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 
+#include "Cradle.h"
 #include "frame.h"
 #include "parser.h"
 
@@ -37,11 +39,17 @@ public:
         std::lock_guard lock(mutex_);
         return takeLocked();
     }
-    // Waits until a reply is filed or the deadline passes.
-    std::optional<T> takeUntil(Clock::time_point deadline) {
+    // Waits until a reply is filed, the deadline passes or lineUp turns false (the port was closed
+    // or lost: no reply can come any more).
+    std::optional<T> takeUntil(Clock::time_point deadline, const std::atomic<bool>& lineUp) {
         std::unique_lock lock(mutex_);
-        filed_.wait_until(lock, deadline, [this] { return ready_; });
+        filed_.wait_until(lock, deadline, [&] { return ready_ || !lineUp; });
         return takeLocked();
+    }
+    // Called after lineUp turned false; taking the mutex first means no waiter misses it.
+    void wakeWaiters() {
+        { std::lock_guard lock(mutex_); }
+        filed_.notify_all();
     }
 
 private:
@@ -64,36 +72,23 @@ public:
     static constexpr size_t kUnits = 3;
     void clear(uint8_t subCommand, uint8_t unitBits);
     void file(uint8_t subCommand, uint8_t unitBit, const uint8_t* record);
-    // The entry's record if one was filed since the last take, else nullopt.
-    std::optional<ControlRecord> take(uint8_t unitBit, uint8_t subCommand);
-    std::optional<ControlRecord> takeUntil(uint8_t unitBit, uint8_t subCommand, Clock::time_point deadline);
+    // The entry of a sub-command below 40; unit bits other than 4 and 8 select the first unit.
+    ReplySlot<ControlRecord>& entry(uint8_t unitBit, uint8_t subCommand);
+    void wakeWaiters();
 
 private:
-    struct Entry {
-        bool ready = false;
-        ControlRecord record{};
-    };
     static size_t unitIndex(uint8_t unitBit);
-    Entry* entry(uint8_t subCommand, uint8_t unitBit);
-    std::optional<ControlRecord> takeLocked(Entry* e);
-
-    std::mutex mutex_;  // the control reply lock
-    std::condition_variable filed_;
-    std::array<std::array<Entry, kUnits>, kControlSubCommands> entries_{};
+    std::array<std::array<ReplySlot<ControlRecord>, kUnits>, kControlSubCommands> entries_;
 };
 
 // The mechanism reply keeps its last mapped result across replies with an unknown status.
 class MechanismStore {
 public:
-    void clear();
     void file(uint8_t status);
-    std::optional<int> takeUntil(Clock::time_point deadline);
+    ReplySlot<int> reply;  // the result code mapped from the status
 
 private:
-    std::mutex mutex_;  // the mechanism reply lock
-    std::condition_variable filed_;
-    bool ready_ = false;
-    int result_ = 0;
+    int result_ = CRADLE_OK;  // written by the parser only
 };
 
 // Latest telemetry record; never cleared once received.
@@ -125,7 +120,7 @@ struct VersionPayload {
 struct ParamReadReply {
     uint8_t status = 0;
     uint8_t count = 0;
-    std::array<uint16_t, kParamReadMaxValues> values{};
+    std::array<uint16_t, kParamPageSize> values{};
 };
 
 class ReplyStores final : public ReplySink {
@@ -135,10 +130,13 @@ public:
     ReplySlot<uint8_t> firmBlock;
     ControlReplyTable control;
     MechanismStore mechanism;
-    TelemetryRecord<kTelemetryASize> telemetryA;
-    TelemetryRecord<kTelemetryBSize> telemetryB;
+    TelemetryRecord<CRADLE_TELEMETRY_A_SIZE> telemetryA;
+    TelemetryRecord<CRADLE_TELEMETRY_B_SIZE> telemetryB;
     ReplySlot<uint8_t> paramWrite;
     ReplySlot<ParamReadReply> paramRead;
+
+    // Ends every reply wait at once; the caller has just turned their lineUp flag false.
+    void wakeWaiters();
 
     void onVersion(const uint8_t* payload, size_t length) override;
     void onFirmRequestStatus(uint8_t status) override { firmRequest.file(status); }
@@ -154,33 +152,6 @@ public:
 };
 
 // Status of a control or mechanism reply as a result code: 1 -> 7, 0xF0 -> 8, 0xFF -> 9, else 11.
-int mapControlStatus(uint8_t status);
-
-namespace result {
-constexpr int kDone = 0;
-constexpr int kNotSent = 1;
-constexpr int kNoReply = 2;
-constexpr int kParamRefusedFD = 3;
-constexpr int kNullArgument = 4;
-constexpr int kFirmRefusedFE = 5;
-constexpr int kFirmRefusedFF = 6;
-constexpr int kStatusDone = 7;
-constexpr int kStatusAccepted = 8;
-constexpr int kStatusError = 9;
-constexpr int kRefused = 10;
-constexpr int kNoReplyYet = 11;
-constexpr int kBlockRefusedFD = 12;
-constexpr int kNotStarted = 14;
-}  // namespace result
-
-namespace status {
-constexpr uint8_t kDone = 1;
-constexpr uint8_t kAccepted = 0xF0;
-constexpr uint8_t kError = 0xFF;
-constexpr uint8_t kNothingYet = 0;
-constexpr uint8_t kRefusedFD = 0xFD;
-constexpr uint8_t kRefusedFE = 0xFE;
-constexpr uint8_t kRefusedFF = 0xFF;
-}  // namespace status
+CradleResult mapControlStatus(uint8_t status);
 
 }  // namespace cradle

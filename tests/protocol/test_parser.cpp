@@ -28,8 +28,8 @@ public:
         events.push_back("control " + std::to_string(sub) + " unit " + std::to_string(unit) + hex(record, 12));
     }
     void onMechanismStatus(uint8_t s) override { events.push_back("mechanism " + std::to_string(s)); }
-    void onTelemetryA(const uint8_t* record) override { events.push_back("A" + hex(record, kTelemetryASize)); }
-    void onTelemetryB(const uint8_t* record) override { events.push_back("B" + hex(record, kTelemetryBSize)); }
+    void onTelemetryA(const uint8_t* record) override { events.push_back("A" + hex(record, CRADLE_TELEMETRY_A_SIZE)); }
+    void onTelemetryB(const uint8_t* record) override { events.push_back("B" + hex(record, CRADLE_TELEMETRY_B_SIZE)); }
     void onParamWriteStatus(uint8_t s) override { events.push_back("write " + std::to_string(s)); }
     void onParamRead(uint8_t s, const uint16_t* values, size_t count) override {
         std::string line = "read " + std::to_string(s);
@@ -65,7 +65,7 @@ Bytes longReply(uint8_t command, std::vector<uint8_t> body, const Bytes& extensi
 }
 
 Bytes telemetryA(uint8_t seed) {
-    std::vector<uint8_t> body(kTelemetryASize);
+    std::vector<uint8_t> body(CRADLE_TELEMETRY_A_SIZE);
     for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<uint8_t>(seed + i);
     return reply(command::kTelemetryA, body);
 }
@@ -239,41 +239,39 @@ TEST(ReplyStores, ShortVersionPayloadLeavesNoOlderBytes) {
 
 TEST(ReplyStores, MechanismKeepsItsResultForUnknownStatuses) {
     MechanismStore store;
-    const auto now = [] { return Clock::now(); };
     store.file(0x42);  // unknown before any known status: the initial result
-    EXPECT_EQ(store.takeUntil(now()), 0);
+    EXPECT_EQ(store.reply.take(), 0);
     store.file(0xF0);
-    EXPECT_EQ(store.takeUntil(now()), 8);
+    EXPECT_EQ(store.reply.take(), 8);
     store.file(0x42);
-    EXPECT_EQ(store.takeUntil(now()), 8);
+    EXPECT_EQ(store.reply.take(), 8);
     store.file(0);
-    EXPECT_EQ(store.takeUntil(now()), 11);
+    EXPECT_EQ(store.reply.take(), 11);
     store.file(0xFF);
-    EXPECT_EQ(store.takeUntil(now()), 9);
-    EXPECT_FALSE(store.takeUntil(now()));
+    EXPECT_EQ(store.reply.take(), 9);
+    EXPECT_FALSE(store.reply.take());
     store.file(1);
-    store.clear();
-    EXPECT_FALSE(store.takeUntil(now()));
+    store.reply.clear();
+    EXPECT_FALSE(store.reply.take());
 }
 
 TEST(ReplyStores, ControlTableEntriesAreIndependent) {
     ControlReplyTable table;
     const uint8_t record[12] = {0xF0, 4, 0x22, 3};
     table.file(0x22, 4, record);
-    EXPECT_FALSE(table.take(2, 0x22));
-    EXPECT_FALSE(table.take(8, 0x22));
-    EXPECT_FALSE(table.take(4, 0x23));
-    const auto taken = table.take(4, 0x22);
+    EXPECT_FALSE(table.entry(2, 0x22).take());
+    EXPECT_FALSE(table.entry(8, 0x22).take());
+    EXPECT_FALSE(table.entry(4, 0x23).take());
+    const auto taken = table.entry(4, 0x22).take();
     ASSERT_TRUE(taken);
     EXPECT_EQ((*taken)[0], 0xF0);
-    EXPECT_FALSE(table.take(4, 0x22));
+    EXPECT_FALSE(table.entry(4, 0x22).take());
     table.file(0x22, 8, record);
     table.clear(0x22, 0x0C);
-    EXPECT_FALSE(table.take(8, 0x22));
+    EXPECT_FALSE(table.entry(8, 0x22).take());
     table.file(39, 2, record);  // the last entry exists
-    EXPECT_TRUE(table.take(2, 39));
-    table.file(40, 2, record);  // beyond the table: ignored
-    EXPECT_FALSE(table.take(2, 40));
+    EXPECT_TRUE(table.entry(2, 39).take());
+    table.file(40, 2, record);  // beyond the table: ignored (and not written past it)
 }
 
 TEST(ReplyStores, StatusMapping) {
