@@ -34,6 +34,9 @@ constexpr auto kRebootTelemetryPause = 1s;  // the application restarting after 
 constexpr int kWriteStallMs = 20;           // a host that stops reading: drop bytes after this
 constexpr size_t kPaceChunkBytes = 16;      // granularity of line-rate pacing
 constexpr size_t kReadChunkBytes = 4096;
+// A frame whose rest does not follow within this silence never will (a host cut off mid-frame):
+// it is dropped so the requests behind it are heard.
+constexpr auto kPartialFrameSilence = 200ms;
 constexpr double kBitsPerByte8N1 = 10.0;
 constexpr const char* kLinkName = "ttyGIMBAL0";
 
@@ -69,7 +72,9 @@ struct Simulator::Impl {
     std::condition_variable outputCv;
     mutable std::condition_variable framesCv;
     DeviceModel model;
-    std::vector<std::vector<uint8_t>> frames;
+    std::deque<std::vector<uint8_t>> frames;  // the most recent kFrameHistory
+    size_t framesSeen = 0;                    // since the start or the last clearReceived
+    bool inputHeld = false;
     std::vector<Job> jobs;
     uint64_t nextSequence = 0;
     int hzA = 0, hzB = 0;
@@ -88,7 +93,10 @@ struct Simulator::Impl {
     Clock::time_point outFreeAt{};
 
     void serve();
+    void dispatch(wire::RequestReader& reader);
     void output();
+    void sendReply(const Outgoing& out);
+    std::vector<uint8_t> dueTelemetry(Clock::time_point now);
     void handle(const wire::Request& request);
     void schedule(Outgoing out, Clock::time_point base);
     bool waitUntil(Clock::time_point when);  // false when stopping
@@ -103,6 +111,8 @@ void Simulator::Impl::schedule(Outgoing out, Clock::time_point base) {
 void Simulator::Impl::handle(const wire::Request& request) {
     std::lock_guard lock(mutex);
     frames.push_back(request.whole);
+    if (frames.size() > kFrameHistory) frames.pop_front();
+    ++framesSeen;
     framesCv.notify_all();
     ModelResult result = model.handle(request);
     const auto now = Clock::now();
@@ -111,21 +121,39 @@ void Simulator::Impl::handle(const wire::Request& request) {
     outputCv.notify_all();
 }
 
+void Simulator::Impl::dispatch(wire::RequestReader& reader) {
+    while (auto request = reader.next()) handle(*request);
+}
+
 void Simulator::Impl::serve() {
     wire::RequestReader reader;
     std::deque<std::pair<Clock::time_point, std::vector<uint8_t>>> inbound;
-    Clock::time_point inFreeAt{};
+    Clock::time_point inFreeAt{}, lastFedAt{};
     bool lineOpen = true;
     for (;;) {
+        auto wakeAt = Clock::time_point::max();
+        if (!inbound.empty()) wakeAt = inbound.front().first;
+        else if (reader.pending()) wakeAt = lastFedAt + kPartialFrameSilence;
         int timeoutMs = -1;
-        if (!inbound.empty()) {
-            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(inbound.front().first - Clock::now());
+        if (wakeAt != Clock::time_point::max()) {
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(wakeAt - Clock::now());
             timeoutMs = int(std::max<int64_t>(0, wait.count()));
         }
+        bool reading;
+        {
+            std::lock_guard lock(mutex);
+            reading = lineOpen && !inputHeld;
+        }
         // A hung-up line is left out of the poll set: poll() reports POLLHUP whatever events are asked for.
-        pollfd fds[3] = {{wakeFd, POLLIN, 0}, {lineOpen ? port.master : -1, POLLIN, 0}, {closeWatch, POLLIN, 0}};
+        pollfd fds[3] = {{wakeFd, POLLIN, 0}, {reading ? port.master : -1, POLLIN, 0}, {closeWatch, POLLIN, 0}};
         if (poll(fds, 3, timeoutMs) < 0 && errno != EINTR) break;
-        if (fds[0].revents) break;  // the wake descriptor is only ever written to stop
+        if (fds[0].revents) {
+            uint64_t value;
+            [[maybe_unused]] ssize_t n = read(wakeFd, &value, sizeof value);
+            std::lock_guard lock(mutex);
+            if (stopping) break;
+            continue;  // holdInput changed
+        }
         if (fds[2].revents & POLLIN) {
             char events[4096];
             while (read(closeWatch, events, sizeof events) > 0) {
@@ -148,11 +176,18 @@ void Simulator::Impl::serve() {
         } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
             lineOpen = false;  // cannot happen while we hold the slave; never spin on it regardless
         }
-        while (!inbound.empty() && inbound.front().first <= Clock::now()) {
+        const auto now = Clock::now();
+        while (!inbound.empty() && inbound.front().first <= now) {
             reader.feed(inbound.front().second.data(), inbound.front().second.size());
             inbound.pop_front();
-            while (auto request = reader.next()) handle(*request);
+            lastFedAt = now;
+            dispatch(reader);
         }
+        if (inbound.empty() && reader.pending() && now - lastFedAt >= kPartialFrameSilence)
+            while (reader.pending()) {
+                reader.dropPartial();
+                dispatch(reader);
+            }
     }
 }
 
@@ -193,15 +228,15 @@ void Simulator::Impl::writeLine(const std::vector<uint8_t>& bytes) {
     }
 }
 
+// The one writer of the line: replies when they are due, telemetry frames at their rates.
 void Simulator::Impl::output() {
     std::unique_lock lock(mutex);
     while (!stopping) {
         const auto now = Clock::now();
-        auto next = Clock::time_point::max();
         auto job = std::min_element(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) {
             return a.due != b.due ? a.due < b.due : a.sequence < b.sequence;
         });
-        if (job != jobs.end()) next = job->due;
+        auto next = job != jobs.end() ? job->due : Clock::time_point::max();
         if (hzA > 0) next = std::min(next, nextA);
         if (hzB > 0) next = std::min(next, nextB);
         if (next > now) {
@@ -211,59 +246,63 @@ void Simulator::Impl::output() {
                 outputCv.wait_until(lock, next);
             continue;
         }
+        std::vector<uint8_t> telemetryFrames;
+        std::optional<Outgoing> reply;
         if (job != jobs.end() && job->due <= now) {
-            Outgoing out = std::move(job->out);
+            reply = std::move(job->out);
             jobs.erase(job);
-            lock.unlock();
-            if (out.noiseBytes > 0) writeLine(noise(size_t(out.noiseBytes)));
-            if (out.split) {
-                const size_t half = out.bytes.size() / 2;
-                writeLine({out.bytes.begin(), out.bytes.begin() + std::ptrdiff_t(half)});
-                if (waitUntil(Clock::now() + kSplitPause)) writeLine({out.bytes.begin() + std::ptrdiff_t(half), out.bytes.end()});
-            } else {
-                writeLine(out.bytes);
-            }
-            lock.lock();
-            continue;
+        } else {
+            telemetryFrames = dueTelemetry(now);
         }
-        const double seconds = std::chrono::duration<double>(now - epoch).count();
-        const bool paused = now < telemetryPausedUntil;
-        std::vector<uint8_t> frame;
-        auto advance = [&](Clock::time_point& deadline, int hz) {
-            const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / hz));
-            deadline += period;
-            if (deadline <= now) deadline = now + period;  // fell behind: skip, never burst
-        };
-        if (hzA > 0 && nextA <= now) {
-            advance(nextA, hzA);
-            if (!paused) {
-                wire::Head head = wire::makeHead(wire::cmd::kTelemetryA);
-                const auto record = fixedA ? *fixedA : telemetry::recordA(seconds, sequenceA++);
-                std::copy(record.begin(), record.end(), head.begin() + 3);
-                wire::sealHead(head);
-                frame.insert(frame.end(), head.begin(), head.end());
-            }
-        }
-        if (hzB > 0 && nextB <= now) {
-            advance(nextB, hzB);
-            if (!paused) {
-                telemetry::ReceiverContext context;
-                context.infraredCamera = model.infraredCamera();
-                context.signalLost = options.lostSignalAfterS >= 0 && seconds >= options.lostSignalAfterS &&
-                                     seconds < options.lostSignalAfterS + options.lostSignalForS;
-                wire::Head head = wire::makeHead(wire::cmd::kTelemetryB);
-                const auto record = fixedB ? *fixedB : telemetry::recordB(seconds, sequenceB++, context);
-                std::copy(record.begin(), record.end(), head.begin() + 3);
-                wire::sealHead(head);
-                frame.insert(frame.end(), head.begin(), head.end());
-            }
-        }
-        if (!frame.empty()) {
-            lock.unlock();
-            writeLine(frame);
-            lock.lock();
+        lock.unlock();
+        if (reply) sendReply(*reply);
+        if (!telemetryFrames.empty()) writeLine(telemetryFrames);
+        lock.lock();
+    }
+}
+
+void Simulator::Impl::sendReply(const Outgoing& out) {
+    if (out.noiseBytes > 0) writeLine(noise(size_t(out.noiseBytes)));
+    if (!out.split) {
+        writeLine(out.bytes);
+        return;
+    }
+    const auto half = std::ptrdiff_t(out.bytes.size() / 2);
+    writeLine({out.bytes.begin(), out.bytes.begin() + half});
+    if (waitUntil(Clock::now() + kSplitPause)) writeLine({out.bytes.begin() + half, out.bytes.end()});
+}
+
+// The telemetry frames due at `now` (none while the application restarts); called under the mutex.
+std::vector<uint8_t> Simulator::Impl::dueTelemetry(Clock::time_point now) {
+    const double seconds = std::chrono::duration<double>(now - epoch).count();
+    const bool paused = now < telemetryPausedUntil;
+    std::vector<uint8_t> frame;
+    auto advance = [&](Clock::time_point& deadline, int hz) {
+        const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / hz));
+        deadline += period;
+        if (deadline <= now) deadline = now + period;  // fell behind: skip, never burst
+    };
+    auto append = [&](uint8_t command, const auto& record) {
+        wire::Head head = wire::makeHead(command);
+        std::copy(record.begin(), record.end(), head.begin() + 3);
+        wire::sealHead(head);
+        frame.insert(frame.end(), head.begin(), head.end());
+    };
+    if (hzA > 0 && nextA <= now) {
+        advance(nextA, hzA);
+        if (!paused) append(wire::cmd::kTelemetryA, fixedA ? *fixedA : telemetry::recordA(seconds, sequenceA++));
+    }
+    if (hzB > 0 && nextB <= now) {
+        advance(nextB, hzB);
+        if (!paused) {
+            telemetry::ReceiverContext context;
+            context.infraredCamera = model.infraredCamera();
+            context.signalLost = options.lostSignalAfterS >= 0 && seconds >= options.lostSignalAfterS &&
+                                 seconds < options.lostSignalAfterS + options.lostSignalForS;
+            append(wire::cmd::kTelemetryB, fixedB ? *fixedB : telemetry::recordB(seconds, sequenceB++, context));
         }
     }
+    return frame;
 }
 
 Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {
@@ -386,19 +425,31 @@ void Simulator::sendRaw(const std::vector<uint8_t>& bytes) {
     impl_->outputCv.notify_all();
 }
 
+void Simulator::holdInput(bool held) {
+    {
+        std::lock_guard lock(impl_->mutex);
+        impl_->inputHeld = held;
+    }
+    if (impl_->wakeFd >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = write(impl_->wakeFd, &one, sizeof one);
+    }
+}
+
 std::vector<std::vector<uint8_t>> Simulator::receivedFrames() const {
     std::lock_guard lock(impl_->mutex);
-    return impl_->frames;
+    return {impl_->frames.begin(), impl_->frames.end()};
 }
 
 bool Simulator::waitForFrames(size_t count, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(impl_->mutex);
-    return impl_->framesCv.wait_for(lock, timeout, [&] { return impl_->frames.size() >= count; });
+    return impl_->framesCv.wait_for(lock, timeout, [&] { return impl_->framesSeen >= count; });
 }
 
 void Simulator::clearReceived() {
     std::lock_guard lock(impl_->mutex);
     impl_->frames.clear();
+    impl_->framesSeen = 0;
 }
 
 uint16_t Simulator::parameter(int number) const {

@@ -15,7 +15,6 @@ constexpr uint8_t kDefaultHardware = 1;
 constexpr uint8_t kDefaultMajor = 1, kDefaultMinor = 0;
 constexpr uint8_t kBlockData = 1, kBlockClosing = 2;
 constexpr uint32_t kMaxBlocks = 0xFFFF;  // the block number is 16-bit
-constexpr size_t kVersionEntryBytes = 6;
 constexpr int kNone = -1;
 
 // Camera module 4 (infrared with temperature measurement), S-BUS, mounted below, mode switch, iron red,
@@ -151,7 +150,7 @@ ModelResult DeviceModel::handle(const wire::Request& request) {
         break;
     case wire::cmd::kMechanismFirmware: {
         wire::Head head = wire::makeHead(command);
-        head[3] = status::kAccepted;
+        head[3] = status::kDone;
         append(result, finish(command, std::nullopt, head, nullptr));
         break;
     }
@@ -170,7 +169,7 @@ uint8_t DeviceModel::firmwareRequest(const wire::Request& request) {
     transfer_ = Transfer{};
     transfer_.requested = true;
     transfer_.unit = unit;
-    return status::kAccepted;
+    return status::kDone;
 }
 
 uint8_t DeviceModel::firmwareBlock(const wire::Request& request) {
@@ -181,8 +180,8 @@ uint8_t DeviceModel::firmwareBlock(const wire::Request& request) {
     const uint32_t crc = get32(&h[12]);
     const uint32_t number = get16(&h[18]);
     const uint32_t bytes = get16(&h[20]);
-    if (!transfer_.requested || unit != transfer_.unit) return status::kRefused;
-    if (length == 0 || (uint64_t(length) + wire::kMaxBlockBytes - 1) / wire::kMaxBlockBytes > kMaxBlocks) return status::kRefused;
+    if (!transfer_.requested || unit != transfer_.unit) return status::kRefusedFE;
+    if (length == 0 || (uint64_t(length) + wire::kMaxBlockBytes - 1) / wire::kMaxBlockBytes > kMaxBlocks) return status::kRefusedFE;
     const uint32_t count = uint32_t((uint64_t(length) + wire::kMaxBlockBytes - 1) / wire::kMaxBlockBytes);
 
     if (kind == kBlockData) {
@@ -194,18 +193,18 @@ uint8_t DeviceModel::firmwareBlock(const wire::Request& request) {
             transfer_.image.clear();
         }
         if (!transfer_.started || number != transfer_.nextBlock || length != transfer_.length || crc != transfer_.crc)
-            return status::kRefused;
+            return status::kRefusedFE;
         const uint32_t expected = std::min<uint32_t>(wire::kMaxBlockBytes, length - (number - 1) * uint32_t(wire::kMaxBlockBytes));
-        if (number > count || bytes != expected || request.extension.size() != bytes) return status::kRefused;
-        if (!request.extensionCrcOk) return status::kRefusedBadBlock;
+        if (number > count || bytes != expected || request.extension.size() != bytes) return status::kRefusedFE;
+        if (!request.extensionCrcOk) return status::kRefusedFD;
         transfer_.image.insert(transfer_.image.end(), request.extension.begin(), request.extension.end());
         ++transfer_.nextBlock;
-        return status::kAccepted;
+        return status::kDone;
     }
     if (kind == kBlockClosing) {
         if (!transfer_.started || number != count || transfer_.nextBlock != count + 1 || bytes != 0 ||
             length != transfer_.length || crc != transfer_.crc || transfer_.image.size() != length)
-            return status::kRefused;
+            return status::kRefusedFE;
         if (wire::crc32(transfer_.image.data(), transfer_.image.size()) != crc) {
             transfer_ = Transfer{};
             return status::kError;
@@ -213,9 +212,9 @@ uint8_t DeviceModel::firmwareBlock(const wire::Request& request) {
         images_[unit] = std::move(transfer_.image);
         awaitingBoot_.insert(unit);
         transfer_ = Transfer{};
-        return status::kAccepted;
+        return status::kDone;
     }
-    return status::kRefused;
+    return status::kRefusedFE;
 }
 
 void DeviceModel::reboot() {
@@ -240,17 +239,17 @@ ModelResult DeviceModel::parameterWrite(const wire::Request& request) {
     wire::Head head = wire::makeHead(command);
     const size_t n = request.head[3];
     if (n == wire::kParameterClosingWrite) {
-        head[3] = status::kAccepted;
+        head[3] = status::kDone;
     } else if (n == 0 || n > wire::kMaxParametersPerPage || request.extension.size() != 2 * n || !request.extensionCrcOk) {
-        head[3] = status::kRefused;
+        head[3] = status::kRefusedFE;
     } else {
         const uint8_t* numbers = &request.head[4];
         const bool known = std::all_of(numbers, numbers + n, [](uint8_t p) { return p < kParameterCount; });
         if (known) {
             for (size_t i = 0; i < n; ++i) parameters_[numbers[i]] = get16(&request.extension[2 * i]);
-            head[3] = status::kAccepted;
+            head[3] = status::kDone;
         } else {
-            head[3] = status::kRefusedBadBlock;  // nothing written: a page is taken whole or not at all
+            head[3] = status::kRefusedFD;  // nothing written: a page is taken whole or not at all
         }
     }
     append(result, finish(command, std::nullopt, head, nullptr));
@@ -264,10 +263,10 @@ ModelResult DeviceModel::parameterRead(const wire::Request& request) {
     const size_t n = request.head[3];
     const uint8_t* numbers = &request.head[4];
     if (n == 0 || n > wire::kMaxParametersPerPage) {
-        head[3] = status::kRefused;
+        head[3] = status::kRefusedFE;
         append(result, finish(command, std::nullopt, head, nullptr));
     } else if (!std::all_of(numbers, numbers + n, [](uint8_t p) { return p < kParameterCount; })) {
-        head[3] = status::kRefusedBadBlock;
+        head[3] = status::kRefusedFD;
         append(result, finish(command, std::nullopt, head, nullptr));
     } else {
         head[3] = uint8_t(n);
@@ -307,19 +306,19 @@ ModelResult DeviceModel::control(const wire::Request& request) {
             if (!config || !(config->unitBits & unit) || (units & config->unitBits) != config->unitBits) {
                 replyStatus = status::kError;
             } else if (subCommand == sub::kWriteItem) {
-                replyStatus = status::kInProgress;
+                replyStatus = status::kAccepted;
                 std::copy(data, data + 8, replyData);
             } else {
-                replyStatus = status::kAccepted;
+                replyStatus = status::kDone;
                 for (int i = 0; i < 8; ++i)
                     if (config->positions[i] != kNone) replyData[i] = config_[size_t(config->positions[i])];
             }
         } else if (subCommand == sub::kSave || subCommand == sub::kStart || subCommand == sub::kStop) {
-            replyStatus = status::kAccepted;
+            replyStatus = status::kDone;
         } else if (subCommand == sub::kCalibrate) {
             const int type = data[0];
             replyData[0] = uint8_t(type);
-            replyStatus = type < kCalibrationTypes ? status::kInProgress : status::kError;
+            replyStatus = type < kCalibrationTypes ? status::kAccepted : status::kError;
             if (type < kCalibrationTypes) completionMs = calibrationDurationMs(type);
         } else {
             replyStatus = status::kError;
@@ -329,10 +328,10 @@ ModelResult DeviceModel::control(const wire::Request& request) {
         const int firstDelayMs = first ? first->delayMs : 0;
         // A unit scripted to answer done or error at once has nothing left to report; a lost
         // acceptance still leaves the calibration running.
-        const bool stillRunning = !first || first->bytes[3] == status::kInProgress;
+        const bool stillRunning = !first || first->bytes[3] == status::kAccepted;
         append(result, std::move(first));
         if (completionMs >= 0 && stillRunning) {
-            replyStatus = status::kAccepted;
+            replyStatus = status::kDone;
             // Counted from the acceptance, so a late acceptance is never overtaken by its own "done".
             append(result, finish(wire::cmd::kControl, key, head, nullptr, firstDelayMs + int(completionMs * timeScale_)));
         }

@@ -28,12 +28,13 @@ struct ModelResult {
     bool rebooted = false;  // the application was (re)started: telemetry pauses
 };
 
+// Status byte 3 of replies, under the same names as the library's.
 namespace status {
-constexpr uint8_t kAccepted = 1;
-constexpr uint8_t kInProgress = 0xF0;
+constexpr uint8_t kDone = 1;         // control: done; firmware request, block, parameter write: accepted
+constexpr uint8_t kAccepted = 0xF0;  // control: accepted, still in progress
 constexpr uint8_t kError = 0xFF;
-constexpr uint8_t kRefusedBadBlock = 0xFD;  // damaged block or unknown parameter
-constexpr uint8_t kRefused = 0xFE;          // out of order, malformed, not requested
+constexpr uint8_t kRefusedFD = 0xFD;  // damaged block or unknown parameter
+constexpr uint8_t kRefusedFE = 0xFE;  // out of order, malformed, not requested
 }  // namespace status
 
 namespace sub {

@@ -81,6 +81,12 @@ size_t requestExtensionLength(const Head& head) {
 
 void RequestReader::feed(const uint8_t* data, size_t length) { buffer_.insert(buffer_.end(), data, data + length); }
 
+void RequestReader::dropPartial() {
+    if (buffer_.empty()) return;
+    ++dropped_;
+    buffer_.erase(buffer_.begin());
+}
+
 std::optional<Request> RequestReader::next() {
     for (;;) {
         // Skip to the next sync pair; a lone trailing 0xEB may be the start of one.

@@ -66,6 +66,11 @@ class RequestReader {
 public:
     void feed(const uint8_t* data, size_t length);
     std::optional<Request> next();
+    // Bytes of a frame not yet complete (or a lone sync byte) are waiting for more.
+    bool pending() const { return !buffer_.empty(); }
+    // Gives up the frame begun at the front (its rest never came): drops its first byte, so the
+    // search for a head starts again behind it and requests it swallowed are found.
+    void dropPartial();
     size_t droppedBytes() const { return dropped_; }
 
 private:

@@ -4,9 +4,12 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
+#include <future>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -319,10 +322,7 @@ TEST_F(LinkTest, FamiliesRunSideBySide) {
 
 TEST_F(LinkTest, FiftyOpenCloseCyclesWithTelemetryLeakNothing) {
     sim_->setTelemetryRate(200, 200);
-    // One cycle first: the library's wake-up descriptor is made once, at its first use.
-    ASSERT_EQ(openPort(sim_->portPath()), 1);
-    CSerialClosePort();
-    const size_t descriptors = openDescriptors();
+    const size_t descriptors = openDescriptors();  // the wake-up descriptor too lives only while open
     const size_t threadCount = threads();
     unsigned char record[31];
     for (int cycle = 0; cycle < 50; ++cycle) {
@@ -336,4 +336,109 @@ TEST_F(LinkTest, FiftyOpenCloseCyclesWithTelemetryLeakNothing) {
     }
     EXPECT_EQ(openDescriptors(), descriptors);
     EXPECT_EQ(threads(), threadCount);
+}
+
+// The wake-up descriptor is taken by each open: when none is free that open fails, the next one works.
+TEST_F(LinkTest, AnOpenWithoutAFreeDescriptorFailsOnlyItself) {
+    rlimit original{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &original), 0);
+    for (const int free : {0, 1}) {  // none at all; one, which the port takes
+        SCOPED_TRACE(testing::Message() << free << " descriptors free");
+        const int lowestFree = ::dup(0);
+        ASSERT_GE(lowestFree, 0);
+        ::close(lowestFree);
+        rlimit tight = original;
+        tight.rlim_cur = static_cast<rlim_t>(lowestFree + free);
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+        const int tightOpen = openPort(sim_->portPath());
+        const int tightError = GetSerialLastError();
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &original), 0);
+        EXPECT_EQ(tightOpen, 0);
+        EXPECT_EQ(tightError, 2);
+        ASSERT_EQ(openPort(sim_->portPath()), 1) << "last error " << GetSerialLastError();
+        unsigned char record[CRADLE_VERSION_BUFFER_SIZE];
+        EXPECT_EQ(UnitVersionInfo(record), 0);
+        CSerialClosePort();
+    }
+}
+
+// Flags an earlier program left on the line (the port keeps them across closes) are all cleared.
+TEST_F(LinkTest, OpenLeavesTheLineFullyRaw) {
+    auto lineSettings = [&] {
+        termios tio{};
+        const int fd = ::open(sim_->portPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd >= 0) {
+            ::tcgetattr(fd, &tio);
+            ::close(fd);
+        }
+        return tio;
+    };
+    termios preset = lineSettings();
+    preset.c_iflag |= IXOFF | IXANY | IUCLC | INPCK | IXON | ICRNL;
+    preset.c_oflag |= OPOST | ONLCR;
+    preset.c_lflag |= ICANON | ECHO | ISIG | IEXTEN;
+    {
+        const int fd = ::open(sim_->portPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::tcsetattr(fd, TCSANOW, &preset), 0);
+        ::close(fd);
+    }
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    CSerialClosePort();
+    const termios after = lineSettings();
+    EXPECT_EQ(after.c_iflag, 0u);
+    EXPECT_EQ(after.c_oflag, 0u);
+    EXPECT_EQ(after.c_lflag, 0u);
+}
+
+// A device that stops draining the line while it streams telemetry: sends fail within the
+// attempts' two seconds, the port is not taken for removed, and the link works once it drains.
+TEST_F(LinkTest, AStalledLineFailsSendsWithoutARemoval) {
+    sim_->setTelemetryRate(200, 200);
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    sim_->holdInput(true);
+    constexpr int kMaxFrames = 100000;  // far more than a pty holds
+    int written = 0;
+    while (written < kMaxFrames && SendStartFsApp() == 1) ++written;
+    EXPECT_LT(written, kMaxFrames);
+    unsigned char record[CRADLE_VERSION_BUFFER_SIZE];
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(UnitVersionInfo(record), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_EQ(GetSerialLastError(), 0);
+    sim_->holdInput(false);
+    EXPECT_TRUE(eventually([&] { return UnitVersionInfo(record) == 0; }));
+    EXPECT_EQ(GetSerialLastError(), 0);
+}
+
+// A close or a removal ends a calibration's 35 s watch at once: 14 after a close, 1 after a removal.
+TEST_F(LinkTest, CloseOrRemovalEndsACalibrationWatch) {
+    struct Case {
+        const char* name;
+        std::function<void(gimbalsim::Simulator&)> act;
+        int expected;
+    };
+    const Case cases[] = {
+        {"close", [](gimbalsim::Simulator&) { CSerialClosePort(); }, 14},
+        {"removal", [](gimbalsim::Simulator& sim) {
+             sim.unplug();
+             EXPECT_TRUE(eventually([] { return GetSerialLastError() == 7; }, 5s));
+         }, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim_->setControlFault(0x25, 2, status(0xF0));  // accepted, then never done
+        ASSERT_EQ(openPort(sim_->portPath()), 1);
+        sim_->clearReceived();
+        auto calibration = std::async(std::launch::async, [] { return CradleCalibration(4); });
+        ASSERT_TRUE(sim_->waitForFrames(1, 10s));
+        // The watch runs without the control lock: once start has its turn, the watch has begun.
+        EXPECT_EQ(CradleStart(), 7);
+        c.act(*sim_);
+        const auto acted = std::chrono::steady_clock::now();
+        ASSERT_EQ(calibration.wait_for(5s), std::future_status::ready);
+        EXPECT_LT(std::chrono::steady_clock::now() - acted, 1s);
+        EXPECT_EQ(calibration.get(), c.expected);
+        CSerialClosePort();
+    }
 }

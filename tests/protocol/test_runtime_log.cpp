@@ -78,3 +78,23 @@ TEST_F(RuntimeLogTest, StopsLoggingWhenTheFileCannotBeReopened) {
     append(log, "and more");  // must not touch the closed stream
     EXPECT_FALSE(fs::exists(dir_));
 }
+
+// A backup that cannot be replaced (here a folder stands at its name; a folder without write
+// access does the same for an ordinary user): the log says so once and stops below its limit.
+TEST_F(RuntimeLogTest, StopsBelowItsLimitWhenItCannotRotate) {
+    const std::string backup = path_ + ".bak";
+    fs::create_directories(fs::path(backup) / "kept");
+    const std::string old(kLogRotateBytes - 100, 'a');
+    std::ofstream(path_, std::ios::binary) << old;
+    RuntimeLog log;
+    ASSERT_TRUE(log.open(path_.c_str()));
+    for (int i = 0; i < 3; ++i) append(log, std::string(200, 'b'));
+    EXPECT_FALSE(log.isOpen());
+    const std::string kept = read(path_);
+    EXPECT_LE(kept.size(), static_cast<size_t>(kLogRotateBytes));
+    EXPECT_EQ(kept.substr(0, old.size()), old);
+    const std::string notice = kept.substr(old.size());
+    EXPECT_NE(notice.find("cannot rotate"), std::string::npos);
+    EXPECT_EQ(notice.find("bbb"), std::string::npos);
+    EXPECT_TRUE(fs::exists(fs::path(backup) / "kept"));
+}

@@ -14,20 +14,36 @@ constexpr uint8_t kControl = 0x4D, kParamWrite = 0x72, kParamRead = 0x73;
 constexpr uint8_t kWriteItem = 0x22, kReadItem = 0x23, kSave = 0x24;
 
 struct ParameterRecord {
-    std::array<unsigned char, 52> bytes{};
+    std::array<unsigned char, CRADLE_PARAM_RECORD_SIZE> bytes{};
     ParameterRecord(std::initializer_list<std::pair<uint8_t, uint16_t>> entries) {
-        for (const auto& [number, value] : entries) {
-            const size_t k = bytes[0]++;
-            bytes[1 + k] = number;
-            bytes[18 + 2 * k] = static_cast<unsigned char>(value);
-            bytes[19 + 2 * k] = static_cast<unsigned char>(value >> 8);
-        }
+        for (const auto& [number, value] : entries) add(number, value);
     }
-    uint16_t value(size_t k) const { return static_cast<uint16_t>(bytes[18 + 2 * k] | bytes[19 + 2 * k] << 8); }
+    void add(uint8_t number, uint16_t value) {
+        const size_t k = bytes[CRADLE_PARAM_COUNT_OFFSET]++;
+        bytes[CRADLE_PARAM_NUMBERS_OFFSET + k] = number;
+        cradle::putLe16(&bytes[CRADLE_PARAM_VALUES_OFFSET + 2 * k], value);
+    }
+    uint16_t value(size_t k) const { return cradle::getLe16(&bytes[CRADLE_PARAM_VALUES_OFFSET + 2 * k]); }
 };
 
-std::array<uint8_t, 38> sampleConfig() {
-    std::array<uint8_t, 38> record;
+// A parameter read reply with `count` values, value i being base + i.
+cradle::Bytes paramReadReply(size_t count, uint16_t base) {
+    cradle::Bytes values(2 * count);
+    for (size_t i = 0; i < count; ++i) cradle::putLe16(&values[2 * i], static_cast<uint16_t>(base + i));
+    const uint8_t head[] = {static_cast<uint8_t>(count)};
+    return cradle::makeLongFrame(cradle::makeFrame(kParamRead, head), values);
+}
+
+// A configuration read reply of one unit for one item, data bytes base, base + 1, ...
+cradle::Bytes itemReply(uint8_t unit, uint8_t item, uint8_t base) {
+    std::array<uint8_t, 12> body{1, unit, kReadItem, item};
+    for (size_t i = 0; i < 8; ++i) body[4 + i] = static_cast<uint8_t>(base + i);
+    const cradle::Frame frame = cradle::makeFrame(kControl, body);
+    return {frame.begin(), frame.end()};
+}
+
+std::array<uint8_t, CRADLE_CONFIG_RECORD_SIZE> sampleConfig() {
+    std::array<uint8_t, CRADLE_CONFIG_RECORD_SIZE> record;
     for (size_t i = 0; i < record.size(); ++i) record[i] = static_cast<uint8_t>(0x40 + i);
     return record;
 }
@@ -75,7 +91,7 @@ TEST_F(SettingsOps, ParameterRefusalsAndBadRecords) {
     EXPECT_EQ(UploadCradleParameter(nullptr), 4);
     EXPECT_EQ(DownloadCradleParameter(nullptr), 4);
     ParameterRecord tooMany{};
-    tooMany.bytes[0] = 18;  // more than the record holds
+    tooMany.bytes[CRADLE_PARAM_COUNT_OFFSET] = CRADLE_PARAM_MAX_COUNT + 1;  // more than the record holds
     EXPECT_EQ(UploadCradleParameter(tooMany.bytes.data()), 4);
     EXPECT_EQ(DownloadCradleParameter(tooMany.bytes.data()), 4);
     sim_.setFault(kParamWrite, status(0xFD));
@@ -88,26 +104,57 @@ TEST_F(SettingsOps, ParameterRefusalsAndBadRecords) {
     EXPECT_EQ(DownloadCradleParameter(record.bytes.data()), 10);
 }
 
-TEST_F(SettingsOps, ReadReplyWithMoreValuesThanTheRecordHoldsStopsAtItsEnd) {
-    sim_.setFault(kParamRead, silent());
+gimbalsim::Fault delayed(int ms) {
+    gimbalsim::Fault fault;
+    fault.delayMs = ms;
+    return fault;
+}
+
+constexpr int kOwnReplyDelayMs = 300;  // the stale reply, sent at once, is taken well before
+
+// A reply to some other request (an earlier read whose window had ended, a device fault) arrives
+// first: its value count differs from the count asked, so it is passed over and the right reply taken.
+TEST_F(SettingsOps, ParameterReadTakesOnlyTheReplyWithTheCountAsked) {
+    struct Case {
+        size_t asked, staleCount;
+    };
+    for (const Case c : {Case{16, 5}, Case{17, 30}}) {
+        SCOPED_TRACE(testing::Message() << c.asked << " asked, " << c.staleCount << " in the stale reply");
+        sim_.setFault(kParamRead, delayed(kOwnReplyDelayMs));
+        sim_.clearReceived();
+        constexpr size_t kGuardBytes = 16;
+        unsigned char buffer[CRADLE_PARAM_RECORD_SIZE + kGuardBytes];
+        std::memset(buffer, 0xA5, sizeof buffer);
+        buffer[CRADLE_PARAM_COUNT_OFFSET] = static_cast<unsigned char>(c.asked);
+        for (size_t k = 0; k < c.asked; ++k) {
+            buffer[CRADLE_PARAM_NUMBERS_OFFSET + k] = static_cast<unsigned char>(k + 4);
+            sim_.setParameter(static_cast<int>(k + 4), static_cast<uint16_t>(0x200 + k));
+        }
+        std::thread device([&] {
+            if (sim_.waitForFrames(1, 10s)) sim_.sendRaw(paramReadReply(c.staleCount, 0x100));
+        });
+        EXPECT_EQ(DownloadCradleParameter(buffer), 0);
+        device.join();
+        for (size_t k = 0; k < c.asked; ++k)
+            EXPECT_EQ(cradle::getLe16(buffer + CRADLE_PARAM_VALUES_OFFSET + 2 * k), 0x200 + k) << "value " << k;
+        for (size_t i = CRADLE_PARAM_VALUES_OFFSET + 2 * c.asked; i < sizeof buffer; ++i)
+            EXPECT_EQ(buffer[i], 0xA5) << "byte " << i;
+    }
+}
+
+// The read reply echoes its item: a late reply about item 1 must not fill item 2's positions.
+TEST_F(SettingsOps, ConfigReadTakesOnlyTheReplyForTheItemAsked) {
+    const auto record = sampleConfig();
+    sim_.setConfigRecord(record);
+    sim_.setControlFault(kReadItem, 2, delayed(kOwnReplyDelayMs));  // items 1 and 2
     sim_.clearReceived();
-    constexpr size_t kRecordBytes = 52, kGuardBytes = 16, kAnswered = 30;
-    unsigned char buffer[kRecordBytes + kGuardBytes];
-    std::memset(buffer, 0xA5, sizeof buffer);
-    buffer[0] = 17;
-    for (unsigned char k = 0; k < 17; ++k) buffer[1 + k] = k;
-    // The device answers with 30 values where the record has room for 17.
     std::thread device([&] {
-        if (!sim_.waitForFrames(1, 10s)) return;
-        cradle::Bytes values(2 * kAnswered);
-        for (size_t i = 0; i < kAnswered; ++i) values[2 * i] = static_cast<uint8_t>(0x80 + i);
-        const uint8_t count[] = {kAnswered};
-        sim_.sendRaw(cradle::makeLongFrame(cradle::makeFrame(kParamRead, count), values));
+        if (sim_.waitForFrames(2, 10s)) sim_.sendRaw(itemReply(2, 1, 0x60));  // item 1 once more, late
     });
-    EXPECT_EQ(DownloadCradleParameter(buffer), 0);
+    unsigned char buffer[CRADLE_CONFIG_BUFFER_SIZE] = {};
+    EXPECT_EQ(DownloadCradleConfig(buffer), 0);
     device.join();
-    for (size_t k = 0; k < 17; ++k) EXPECT_EQ(buffer[18 + 2 * k], 0x80 + k) << "value " << k;
-    for (size_t i = kRecordBytes; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0xA5) << "byte " << i;
+    EXPECT_EQ(std::memcmp(buffer, record.data(), record.size()), 0);
 }
 
 TEST_F(SettingsOps, SilentParameterExchangesGiveNoReply) {
@@ -120,7 +167,7 @@ TEST_F(SettingsOps, SilentParameterExchangesGiveNoReply) {
 
 TEST_F(SettingsOps, UploadConfigWritesSevenItemsAndSaves) {
     const auto record = sampleConfig();
-    unsigned char buffer[40] = {};
+    unsigned char buffer[CRADLE_CONFIG_BUFFER_SIZE] = {};
     std::memcpy(buffer, record.data(), record.size());
     sim_.clearReceived();
     ASSERT_EQ(UploadCradleConfig(buffer), 0);
@@ -145,7 +192,7 @@ TEST_F(SettingsOps, UploadConfigWritesSevenItemsAndSaves) {
 }
 
 TEST_F(SettingsOps, SaveConfirmationsMayArriveInAnyOrder) {
-    unsigned char buffer[40] = {};
+    unsigned char buffer[CRADLE_CONFIG_BUFFER_SIZE] = {};
     gimbalsim::Fault late;
     late.delayMs = 400;
     sim_.setControlFault(kSave, 2, late);
@@ -155,7 +202,7 @@ TEST_F(SettingsOps, SaveConfirmationsMayArriveInAnyOrder) {
 }
 
 TEST_F(SettingsOps, UnconfirmedSaveOrUnacknowledgedItem) {
-    unsigned char buffer[40] = {};
+    unsigned char buffer[CRADLE_CONFIG_BUFFER_SIZE] = {};
     sim_.setControlFault(kSave, 8, silent());
     EXPECT_EQ(UploadCradleConfig(buffer), 9);
     sim_.clearFaults();
@@ -172,12 +219,12 @@ TEST_F(SettingsOps, UnconfirmedSaveOrUnacknowledgedItem) {
 TEST_F(SettingsOps, DownloadConfig) {
     const auto record = sampleConfig();
     sim_.setConfigRecord(record);
-    unsigned char buffer[40];
+    unsigned char buffer[CRADLE_CONFIG_BUFFER_SIZE];
     std::memset(buffer, 0xEE, sizeof buffer);
     ASSERT_EQ(DownloadCradleConfig(buffer), 0);
     EXPECT_EQ(std::memcmp(buffer, record.data(), record.size()), 0);
-    EXPECT_EQ(buffer[38], 0xEE);  // the two spare bytes are left alone
-    EXPECT_EQ(buffer[39], 0xEE);
+    EXPECT_EQ(buffer[CRADLE_CONFIG_RECORD_SIZE], 0xEE);  // the two spare bytes are left alone
+    EXPECT_EQ(buffer[CRADLE_CONFIG_RECORD_SIZE + 1], 0xEE);
     EXPECT_EQ(DownloadCradleConfig(nullptr), 4);
     sim_.setControlFault(kReadItem, 4, silent());
     EXPECT_EQ(DownloadCradleConfig(buffer), 2);

@@ -383,3 +383,24 @@ TEST(SimulatorServer, StartApplicationRebootsWithTheDemoVersionAndPausesTelemetr
     EXPECT_EQ(version->bytes[36 + 1 + 6 + 2], 4);
     EXPECT_EQ(version->bytes[36 + 1 + 6 + 3], 2);
 }
+
+TEST(SimulatorServer, APartialFrameIsDroppedAfterASilenceAndTheRequestsBehindItAreHeard) {
+    Simulator sim(quickOptions());
+    ASSERT_TRUE(sim.start());
+    HostLine host(sim.portPath());
+    // A parameter write head announcing 30 values whose extension never comes, then a query that
+    // at first reads as part of the missing extension.
+    auto truncated = parameterWrite({{0, 1}});
+    truncated[3] = 30;
+    wire::Head head;
+    std::copy_n(truncated.begin(), wire::kHeadBytes, head.begin());
+    wire::sealHead(head);
+    std::vector<uint8_t> bytes(head.begin(), head.end());
+    const auto query = request(0x43);
+    bytes.insert(bytes.end(), query.begin(), query.end());
+    host.send(bytes);
+    EXPECT_TRUE(host.frame(0x43));
+    host.send(query);
+    EXPECT_TRUE(host.frame(0x43));
+    EXPECT_FALSE(host.frame(0x72, 300ms)) << "the cut-off write is not answered";
+}

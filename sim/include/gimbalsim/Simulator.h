@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "Cradle.h"
+
 namespace gimbalsim {
 
 // Scripted behaviour for the replies to one command (or one control sub-command and unit).
@@ -39,11 +41,14 @@ struct Options {
     double lostSignalForS = 0.0;             // ... for this long
 };
 
-constexpr size_t kTelemetryABytes = 19;
-constexpr size_t kTelemetryBBytes = 31;
-constexpr size_t kConfigRecordBytes = 38;
+constexpr size_t kTelemetryABytes = CRADLE_TELEMETRY_A_SIZE;
+constexpr size_t kTelemetryBBytes = CRADLE_TELEMETRY_B_SIZE;
+constexpr size_t kConfigRecordBytes = CRADLE_CONFIG_RECORD_SIZE;
+constexpr size_t kFrameHistory = 4096;  // request frames kept for receivedFrames()
 constexpr int kParameterCount = 21;  // parameter numbers 0..20
-constexpr size_t kMaxUnits = 31;     // version entries the host's 187-byte record can carry
+constexpr size_t kVersionEntryBytes = 6;
+// Version entries the host's record can carry after the count byte.
+constexpr size_t kMaxUnits = (CRADLE_VERSION_RECORD_SIZE - 1) / kVersionEntryBytes;
 
 class Simulator {
 public:
@@ -65,8 +70,13 @@ public:
     void setTelemetryB(std::array<uint8_t, kTelemetryBBytes> record);
 
     void sendRaw(const std::vector<uint8_t>& bytes);  // write arbitrary bytes to the host
-    std::vector<std::vector<uint8_t>> receivedFrames() const;  // every complete request frame (whole, incl. extension), in order
-    bool waitForFrames(size_t count, std::chrono::milliseconds timeout) const;  // condition variable, no polling
+    // Stops reading the line while held, as a device whose firmware is too busy to drain it; the host's
+    // writes then fill the line until they stall. Telemetry goes on.
+    void holdInput(bool held);
+    // The most recent complete request frames (whole, incl. extension), in order; at most kFrameHistory.
+    std::vector<std::vector<uint8_t>> receivedFrames() const;
+    // Until `count` frames have arrived since the start or the last clearReceived (condition variable).
+    bool waitForFrames(size_t count, std::chrono::milliseconds timeout) const;
     void clearReceived();
 
     uint16_t parameter(int number) const;  // numbers 0..20
