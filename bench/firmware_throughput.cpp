@@ -12,7 +12,7 @@
 namespace {
 
 constexpr unsigned kImageBytes = 64 * 1024;
-constexpr double kLineBytesPerS = bench::kBaud / 10.0;  // 8N1: ten bits a byte
+constexpr double kLineBytesPerS = CRADLE_LINE_BAUD / 10.0;  // 8N1: ten bits a byte
 constexpr double kBlockImageBytes = 256;
 constexpr double kPiecePausesS = 3 * 0.050;      // a 294-byte block goes out in four pieces, 50 ms apart
 constexpr double kBlockFrameBytes = 294;
@@ -28,7 +28,7 @@ constexpr double protocolLimit() {
 }  // namespace
 
 int main() {
-    bench::SimProcess sim({"--line-rate", std::to_string(bench::kBaud)});
+    bench::SimProcess sim({"--line-rate", std::to_string(CRADLE_LINE_BAUD)});
     if (!sim.ok()) {
         std::fprintf(stderr, "firmware throughput: %s\n", sim.failure().c_str());
         return 1;
@@ -57,7 +57,7 @@ int main() {
     const double bytesPerS = kImageBytes / seconds;
     const double ratio = bytesPerS / protocolLimit();
     std::printf("firmware upload: %u bytes in %.2f s at %d baud, %.1f bytes/s (progress %d%%)\n", kImageBytes, seconds,
-                bench::kBaud, bytesPerS, int(progress));
+                CRADLE_LINE_BAUD, bytesPerS, int(progress));
     std::printf("  reference: the protocol's own limit at that rate is %.1f bytes/s (256 image bytes per block over\n"
                 "  three 50 ms pauses plus %.0f bytes out and %.0f back at %.0f bytes/s; a ratio above 1 means the\n"
                 "  line carried the first pieces during the pauses); target ratio at least %.1f\n",

@@ -47,7 +47,7 @@ int main() {
         std::printf("  thread %d (%s): %ld ticks\n", tid, bench::threadName(tid).c_str(), now - start);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    unsigned char record[31];
+    unsigned char record[CRADLE_TELEMETRY_B_BUFFER_SIZE];
     const bool received = GetLogCradleDataA(record) == 0 && GetLogCradleDataB(record) == 0;
     CSerialClosePort();
     if (startTicks.empty() || !received) {

@@ -14,8 +14,6 @@ namespace {
 constexpr int kExchanges = 200;
 constexpr double kTargetP50Ms = 5.0;
 constexpr double kPolledReplyFloorMs = 200.0;  // what a reply looked for every 200 ms costs at least
-constexpr int kStatusAccepted = 8;  // CradleStart answered 0xF0
-constexpr int kStatusDone = 7;      // ... or 1
 
 }  // namespace
 
@@ -49,7 +47,7 @@ int main() {
                 kTargetP50Ms, kPolledReplyFloorMs);
     for (const auto& [code, count] : codes) std::printf("  result %d: %d calls\n", code, count);
     std::printf("reply_latency_p50_ms %.3f\n", p50);
-    const int answered = codes[kStatusAccepted] + codes[kStatusDone];
+    const int answered = codes[CRADLE_STATUS_ACCEPTED] + codes[CRADLE_STATUS_DONE];
     if (answered != kExchanges) {
         std::fprintf(stderr, "reply latency: only %d of %d exchanges were answered\n", answered, kExchanges);
         return 1;

@@ -12,17 +12,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto kSlack = 3000ms;  // a loaded two-core machine, not a fault
-constexpr int kBaud = 115200;
-constexpr int kNoParity = 'n';
-constexpr int kDataBits = 8;
-constexpr int kStopBits = 1;
-constexpr size_t kVersionRecordBytes = 187;
-constexpr size_t kParameterRecordBytes = 52;
-constexpr size_t kRecordParameters = 17;
-constexpr size_t kValuesOffset = 18;
 constexpr int kGimbalParameters = 21;
-constexpr size_t kConfigBufferBytes = 40;  // the tool hands 40 bytes for the 38-byte record
-constexpr size_t kTelemetryBBytes = 31;
 constexpr int kCalibrationTypes = 6;
 constexpr int kFirmwareUnits[] = {1, 2, 4, 8};
 constexpr size_t kMaxImageBytes = 2048;
@@ -52,13 +42,14 @@ bool ExportDriver::open(bool withLog) {
     if (withLog) {
         health_.setLogOpen(true);  // before the descriptor exists, so no sample misses it
         open_ = call(openSpec("CSerialOpenPortWithLog"), [&] {
-                    return CSerialOpenPortWithLog(portPath_.c_str(), kBaud, kNoParity, kDataBits, kStopBits,
-                                                  logPath_.c_str());
+                    return CSerialOpenPortWithLog(portPath_.c_str(), CRADLE_LINE_BAUD, CRADLE_LINE_PARITY,
+                                                  CRADLE_LINE_DATA_BITS, CRADLE_LINE_STOP_BITS, logPath_.c_str());
                 }) == 1;
         if (!open_) health_.setLogOpen(false);
     } else {
         open_ = call(openSpec("CSerialOpenPort"), [&] {
-                    return CSerialOpenPort(portPath_.c_str(), kBaud, kNoParity, kDataBits, kStopBits);
+                    return CSerialOpenPort(portPath_.c_str(), CRADLE_LINE_BAUD, CRADLE_LINE_PARITY,
+                                           CRADLE_LINE_DATA_BITS, CRADLE_LINE_STOP_BITS);
                 }) == 1;
     }
     if (open_)
@@ -92,26 +83,26 @@ void ExportDriver::lastErrorAndLog() {
 }
 
 void ExportDriver::version() {
-    unsigned char record[kVersionRecordBytes];
+    unsigned char record[CRADLE_VERSION_BUFFER_SIZE];
     call(versionSpec(), [&] { return UnitVersionInfo(record); });
 }
 
 void ExportDriver::parameters() {
-    unsigned char record[kParameterRecordBytes] = {};
-    record[0] = uint8_t(random_() % (kRecordParameters + 1));
-    for (size_t i = 0; i < record[0]; ++i) {
-        record[1 + i] = uint8_t(random_() % kGimbalParameters);
-        record[kValuesOffset + 2 * i] = uint8_t(random_());
-        record[kValuesOffset + 2 * i + 1] = uint8_t(random_());
+    unsigned char record[CRADLE_PARAM_RECORD_SIZE] = {};
+    record[CRADLE_PARAM_COUNT_OFFSET] = uint8_t(random_() % (CRADLE_PARAM_MAX_COUNT + 1));
+    for (size_t i = 0; i < record[CRADLE_PARAM_COUNT_OFFSET]; ++i) {
+        record[CRADLE_PARAM_NUMBERS_OFFSET + i] = uint8_t(random_() % kGimbalParameters);
+        record[CRADLE_PARAM_VALUES_OFFSET + 2 * i] = uint8_t(random_());
+        record[CRADLE_PARAM_VALUES_OFFSET + 2 * i + 1] = uint8_t(random_());
     }
     call(paramUploadSpec(), [&] { return UploadCradleParameter(record); });
     call(paramDownloadSpec(), [&] { return DownloadCradleParameter(record); });
 }
 
 void ExportDriver::configuration() {
-    unsigned char record[kConfigBufferBytes] = {};
+    unsigned char record[CRADLE_CONFIG_BUFFER_SIZE] = {};
     call(configDownloadSpec(), [&] { return DownloadCradleConfig(record); });
-    record[random_() % kConfigBufferBytes] ^= uint8_t(random_());
+    record[random_() % CRADLE_CONFIG_BUFFER_SIZE] ^= uint8_t(random_());
     call(configUploadSpec(), [&] { return UploadCradleConfig(record); });
 }
 
@@ -124,7 +115,7 @@ void ExportDriver::control() {
 }
 
 void ExportDriver::telemetry() {
-    unsigned char record[kTelemetryBBytes];
+    unsigned char record[CRADLE_TELEMETRY_B_BUFFER_SIZE];
     call(telemetryASpec(), [&] { return GetLogCradleDataA(record); });
     call(telemetryBSpec(), [&] { return GetLogCradleDataB(record); });
 }

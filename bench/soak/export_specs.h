@@ -9,6 +9,8 @@
 #include <span>
 #include <string_view>
 
+#include "Cradle.h"
+
 namespace soak {
 
 using Ms = std::chrono::milliseconds;
@@ -40,18 +42,35 @@ constexpr Ms exchange(int attempts) { return send(attempts) + kReplyWindow; }
 namespace results {
 constexpr int kOpenClose[] = {0, 1};
 // none; the port missing at an open, or pulled out between its open and its settings; removed
-constexpr int kLastError[] = {0, 2, 3, 7};
+constexpr int kLastError[] = {
+    CRADLE_SERIAL_OK, CRADLE_SERIAL_OPEN_FAILED, CRADLE_SERIAL_SETTINGS_FAILED, CRADLE_SERIAL_PORT_REMOVED};
 constexpr int kAlwaysOne[] = {1};
-constexpr int kVersion[] = {0, 1, 2, 4, 14};
-constexpr int kFirmRequest[] = {0, 1, 2, 4, 5, 6, 14};
-constexpr int kFirmWrite[] = {0, 1, 2, 4, 10, 12, 14};
-constexpr int kParameters[] = {0, 1, 2, 3, 4, 10, 14};
-constexpr int kConfigUpload[] = {0, 1, 2, 4, 9, 14};
-constexpr int kConfigDownload[] = {0, 1, 2, 4, 14};
-constexpr int kCalibration[] = {0, 1, 2, 4, 7, 8, 9, 11, 14};  // 4: a type outside the table
-constexpr int kStartStop[] = {1, 2, 7, 8, 9, 14};
-constexpr int kMechanism[] = {0, 1, 2, 9, 14};
-constexpr int kTelemetry[] = {0, 4, 11};
+constexpr int kVersion[] = {
+    CRADLE_OK, CRADLE_E_NOT_SENT, CRADLE_E_NO_REPLY, CRADLE_E_NULL_ARGUMENT, CRADLE_E_NOT_STARTED};
+constexpr int kFirmRequest[] = {
+    CRADLE_OK, CRADLE_E_NOT_SENT, CRADLE_E_NO_REPLY, CRADLE_E_NULL_ARGUMENT, CRADLE_E_FIRM_REFUSED_FE,
+    CRADLE_E_FIRM_REFUSED_FF, CRADLE_E_NOT_STARTED};
+constexpr int kFirmWrite[] = {
+    CRADLE_OK, CRADLE_E_NOT_SENT, CRADLE_E_NO_REPLY, CRADLE_E_NULL_ARGUMENT, CRADLE_E_REFUSED,
+    CRADLE_E_BLOCK_REFUSED_FD, CRADLE_E_NOT_STARTED};
+constexpr int kParameters[] = {
+    CRADLE_OK, CRADLE_E_NOT_SENT, CRADLE_E_NO_REPLY, CRADLE_E_PARAM_REFUSED_FD, CRADLE_E_NULL_ARGUMENT,
+    CRADLE_E_REFUSED, CRADLE_E_NOT_STARTED};
+constexpr int kConfigUpload[] = {
+    CRADLE_OK, CRADLE_E_NOT_SENT, CRADLE_E_NO_REPLY, CRADLE_E_NULL_ARGUMENT, CRADLE_STATUS_ERROR,
+    CRADLE_E_NOT_STARTED};
+constexpr int kConfigDownload[] = {
+    CRADLE_OK, CRADLE_E_NOT_SENT, CRADLE_E_NO_REPLY, CRADLE_E_NULL_ARGUMENT, CRADLE_E_NOT_STARTED};
+// 4: a type outside the table
+constexpr int kCalibration[] = {
+    CRADLE_OK, CRADLE_E_NOT_SENT, CRADLE_E_NO_REPLY, CRADLE_E_NULL_ARGUMENT, CRADLE_STATUS_DONE,
+    CRADLE_STATUS_ACCEPTED, CRADLE_STATUS_ERROR, CRADLE_E_NO_RECORD, CRADLE_E_NOT_STARTED};
+constexpr int kStartStop[] = {
+    CRADLE_E_NOT_SENT, CRADLE_E_NO_REPLY, CRADLE_STATUS_DONE, CRADLE_STATUS_ACCEPTED, CRADLE_STATUS_ERROR,
+    CRADLE_E_NOT_STARTED};
+constexpr int kMechanism[] = {
+    CRADLE_OK, CRADLE_E_NOT_SENT, CRADLE_E_NO_REPLY, CRADLE_STATUS_ERROR, CRADLE_E_NOT_STARTED};
+constexpr int kTelemetry[] = {CRADLE_OK, CRADLE_E_NULL_ARGUMENT, CRADLE_E_NO_RECORD};
 }  // namespace results
 
 inline ExportSpec openSpec(std::string_view name) { return {name, budget::kImmediate, results::kOpenClose}; }

@@ -7,13 +7,9 @@
 
 namespace bench {
 
-constexpr int kBaud = 115200;
-constexpr int kNoParity = 'n';
-constexpr int kDataBits = 8;
-constexpr int kStopBits = 1;
-
 inline bool openPort(const std::string& path) {
-    return CSerialOpenPort(path.c_str(), kBaud, kNoParity, kDataBits, kStopBits) == 1;
+    return CSerialOpenPort(path.c_str(), CRADLE_LINE_BAUD, CRADLE_LINE_PARITY, CRADLE_LINE_DATA_BITS,
+                           CRADLE_LINE_STOP_BITS) == 1;
 }
 
 }  // namespace bench

@@ -16,12 +16,15 @@ namespace cradle_test {
 using namespace std::chrono_literals;
 using Frames = std::vector<std::vector<uint8_t>>;
 
-constexpr int kBaud = 115200;
-constexpr int kParity = 'n';
-constexpr int kDataBits = 8;
-constexpr int kStopBits = 1;
-
-inline int openPort(const std::string& path) { return CSerialOpenPort(path.c_str(), kBaud, kParity, kDataBits, kStopBits); }
+// Opens with the gimbal's line settings.
+inline int openPort(const char* name) {
+    return CSerialOpenPort(name, CRADLE_LINE_BAUD, CRADLE_LINE_PARITY, CRADLE_LINE_DATA_BITS, CRADLE_LINE_STOP_BITS);
+}
+inline int openPort(const std::string& path) { return openPort(path.c_str()); }
+inline int openPortWithLog(const char* name, const char* logPath) {
+    return CSerialOpenPortWithLog(name, CRADLE_LINE_BAUD, CRADLE_LINE_PARITY, CRADLE_LINE_DATA_BITS,
+                                  CRADLE_LINE_STOP_BITS, logPath);
+}
 
 // For state that announces itself by no event (the last error, a file on disk): looks again every
 // few milliseconds until the condition holds or the generous limit passes.

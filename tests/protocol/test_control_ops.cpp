@@ -63,15 +63,15 @@ TEST_F(ControlOps, MechanismFirmware) {
 }
 
 TEST_F(ControlOps, TelemetryRecordsAreHandedOutWholeAndOutliveTheClose) {
-    unsigned char a[19], b[31];
+    unsigned char a[CRADLE_TELEMETRY_A_BUFFER_SIZE], b[CRADLE_TELEMETRY_B_BUFFER_SIZE];
     std::memset(a, 0x77, sizeof a);
     EXPECT_EQ(GetLogCradleDataA(a), 11);
     EXPECT_EQ(GetLogCradleDataB(b), 11);
     EXPECT_EQ(a[0], 0x77);  // untouched
     EXPECT_EQ(GetLogCradleDataA(nullptr), 4);
     EXPECT_EQ(GetLogCradleDataB(nullptr), 4);
-    std::array<uint8_t, 19> recordA;
-    std::array<uint8_t, 31> recordB;
+    std::array<uint8_t, CRADLE_TELEMETRY_A_SIZE> recordA;
+    std::array<uint8_t, CRADLE_TELEMETRY_B_SIZE> recordB;
     for (size_t i = 0; i < recordA.size(); ++i) recordA[i] = static_cast<uint8_t>(i + 1);
     for (size_t i = 0; i < recordB.size(); ++i) recordB[i] = static_cast<uint8_t>(0xC0 + i);
     sim_.setTelemetryA(recordA);
@@ -88,7 +88,7 @@ TEST_F(ControlOps, TelemetryRecordsAreHandedOutWholeAndOutliveTheClose) {
 
 TEST_F(ControlOps, TelemetryStreamingDoesNotDisturbExchanges) {
     sim_.setTelemetryRate(200, 200);
-    unsigned char record[187];
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(UnitVersionInfo(record), 0);
         EXPECT_EQ(CradleStart(), 7);

@@ -24,7 +24,7 @@ class FirmwareOps : public SimulatorTest {};
 }  // namespace
 
 TEST_F(FirmwareOps, VersionRecordIsThePayloadPaddedWithZeros) {
-    unsigned char record[187];
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     std::memset(record, 0xAA, sizeof record);
     ASSERT_EQ(UnitVersionInfo(record), 0);
     EXPECT_EQ(record[0], 4);  // four units: IFB, MX, MY, MZ
@@ -35,7 +35,7 @@ TEST_F(FirmwareOps, VersionRecordIsThePayloadPaddedWithZeros) {
 }
 
 TEST_F(FirmwareOps, VersionSurvivesNoiseSplitRepliesAndACorruptedOne) {
-    unsigned char record[187];
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     gimbalsim::Fault messy;
     messy.noiseBytes = 7;
     messy.split = true;
@@ -50,7 +50,7 @@ TEST_F(FirmwareOps, VersionSurvivesNoiseSplitRepliesAndACorruptedOne) {
 }
 
 TEST_F(FirmwareOps, SilentDeviceGivesNoReply) {
-    unsigned char record[187];
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     sim_.setFault(kVersion, silent());
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(UnitVersionInfo(record), 2);
@@ -159,6 +159,6 @@ TEST_F(FirmwareOps, StartApplication) {
     EXPECT_TRUE(eventually([&] { return sim_.startApplicationCount() == 1; }));
     CSerialClosePort();
     EXPECT_EQ(SendStartFsApp(), 0);
-    unsigned char record[187];
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     EXPECT_EQ(UnitVersionInfo(record), 14);
 }

@@ -97,7 +97,7 @@ TEST_F(LinkTest, ExportsAnswer14UntilOpenedAndAfterClose) {
     EXPECT_EQ(CRuntimeLog(), 1);
     EXPECT_EQ(CSerialClosePort(), 0);  // harmless when nothing is open
     ASSERT_EQ(openPort(sim_->portPath()), 1);
-    unsigned char record[187];
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     EXPECT_EQ(UnitVersionInfo(record), 0);
     EXPECT_EQ(CSerialClosePort(), 0);
     EXPECT_EQ(GetSerialLastError(), 0);
@@ -109,15 +109,14 @@ TEST_F(LinkTest, OpenWhileOpenIsRefusedAndChangesNothing) {
     ASSERT_EQ(openPort(sim_->portPath()), 1);
     EXPECT_EQ(openPort(sim_->portPath()), 0);
     EXPECT_EQ(GetSerialLastError(), 4);
-    EXPECT_EQ(CSerialOpenPortWithLog(sim_->portPath().c_str(), kBaud, kParity, kDataBits, kStopBits,
-                                     scratch("log").c_str()), 0);
+    EXPECT_EQ(openPortWithLog(sim_->portPath().c_str(), scratch("log").c_str()), 0);
     EXPECT_EQ(GetSerialLastError(), 4);
-    unsigned char record[187];
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     EXPECT_EQ(UnitVersionInfo(record), 0);
 }
 
 TEST_F(LinkTest, OpenErrorsLeaveTheLibraryClosed) {
-    unsigned char record[187];
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     const std::string port = sim_->portPath();
     auto expectOpenError = [&](int result, int error) {
         EXPECT_EQ(result, 0);
@@ -125,19 +124,17 @@ TEST_F(LinkTest, OpenErrorsLeaveTheLibraryClosed) {
         EXPECT_EQ(UnitVersionInfo(record), 14);
     };
     expectOpenError(openPort("/nonexistent/ttyGIMBAL9"), 2);
-    expectOpenError(CSerialOpenPort("cradleNoSuchPort", kBaud, kParity, kDataBits, kStopBits), 2);
-    expectOpenError(CSerialOpenPort(nullptr, kBaud, kParity, kDataBits, kStopBits), 2);
+    expectOpenError(openPort("cradleNoSuchPort"), 2);
+    expectOpenError(openPort(nullptr), 2);
     expectOpenError(openPort("/tmp/" + std::string(200, 'p')), 2);
     expectOpenError(openPort("/dev/null"), 3);  // exists, but is no serial line
-    expectOpenError(CSerialOpenPort(port.c_str(), 12345, kParity, kDataBits, kStopBits), 3);
-    expectOpenError(CSerialOpenPort(port.c_str(), kBaud, 'x', kDataBits, kStopBits), 3);
-    expectOpenError(CSerialOpenPort(port.c_str(), kBaud, kParity, 9, kStopBits), 3);
-    expectOpenError(CSerialOpenPort(port.c_str(), kBaud, kParity, kDataBits, 3), 3);
-    expectOpenError(CSerialOpenPortWithLog(port.c_str(), kBaud, kParity, kDataBits, kStopBits, nullptr), 6);
-    expectOpenError(CSerialOpenPortWithLog(port.c_str(), kBaud, kParity, kDataBits, kStopBits,
-                                           "/nonexistent/dir/raw.log"), 6);
-    expectOpenError(CSerialOpenPortWithLog(port.c_str(), kBaud, kParity, kDataBits, kStopBits,
-                                           std::string(300, 'l').c_str()), 6);
+    expectOpenError(CSerialOpenPort(port.c_str(), 12345, CRADLE_LINE_PARITY, CRADLE_LINE_DATA_BITS, CRADLE_LINE_STOP_BITS), 3);
+    expectOpenError(CSerialOpenPort(port.c_str(), CRADLE_LINE_BAUD, 'x', CRADLE_LINE_DATA_BITS, CRADLE_LINE_STOP_BITS), 3);
+    expectOpenError(CSerialOpenPort(port.c_str(), CRADLE_LINE_BAUD, CRADLE_LINE_PARITY, 9, CRADLE_LINE_STOP_BITS), 3);
+    expectOpenError(CSerialOpenPort(port.c_str(), CRADLE_LINE_BAUD, CRADLE_LINE_PARITY, CRADLE_LINE_DATA_BITS, 3), 3);
+    expectOpenError(openPortWithLog(port.c_str(), nullptr), 6);
+    expectOpenError(openPortWithLog(port.c_str(), "/nonexistent/dir/raw.log"), 6);
+    expectOpenError(openPortWithLog(port.c_str(), std::string(300, 'l').c_str()), 6);
     // Every other setting the line accepts opens; the port is still usable afterwards.
     EXPECT_EQ(CSerialOpenPort(port.c_str(), 9600, 'E', 7, 2), 1);
     CSerialClosePort();
@@ -147,9 +144,9 @@ TEST_F(LinkTest, OpenErrorsLeaveTheLibraryClosed) {
 
 TEST_F(LinkTest, PortNamesWithoutAFolderAreLookedUpUnderDev) {
     // "null" reaches /dev/null, which exists but takes no line settings (3); a missing name gives 2.
-    EXPECT_EQ(CSerialOpenPort("cradle-no-such-port", kBaud, kParity, kDataBits, kStopBits), 0);
+    EXPECT_EQ(openPort("cradle-no-such-port"), 0);
     EXPECT_EQ(GetSerialLastError(), 2);
-    EXPECT_EQ(CSerialOpenPort("null", kBaud, kParity, kDataBits, kStopBits), 0);
+    EXPECT_EQ(openPort("null"), 0);
     EXPECT_EQ(GetSerialLastError(), 3);
 }
 
@@ -171,9 +168,10 @@ TEST_F(LinkTest, NamesAndSettingsAtTheirLimits) {
     EXPECT_EQ(openPort(tooLong), 0);  // exists, but does not fit the name buffer
     EXPECT_EQ(GetSerialLastError(), 2);
     // Only the low byte of the parity and the low 16 bits of data and stop bits count.
-    EXPECT_EQ(CSerialOpenPort(longest.c_str(), kBaud, 0x100 | kParity, 0x10000 | kDataBits, 0x10000 | kStopBits), 1)
+    EXPECT_EQ(CSerialOpenPort(longest.c_str(), CRADLE_LINE_BAUD, 0x100 | CRADLE_LINE_PARITY, 0x10000 | CRADLE_LINE_DATA_BITS,
+                              0x10000 | CRADLE_LINE_STOP_BITS), 1)
         << "last error " << GetSerialLastError();
-    unsigned char record[187];
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     EXPECT_EQ(UnitVersionInfo(record), 0);
 }
 
@@ -193,7 +191,7 @@ TEST_F(LinkTest, PortIsHeldExclusively) {
 
 TEST_F(LinkTest, RemovalIsDetectedAndTheWatchdogReopens) {
     ASSERT_EQ(openPort(sim_->portPath()), 1);
-    unsigned char record[187];
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     ASSERT_EQ(UnitVersionInfo(record), 0);
     const double cpuBefore = cpuSeconds();
     sim_->unplug();
@@ -222,7 +220,7 @@ TEST_F(LinkTest, OpenAfterRemovalWithoutCloseReplacesTheOldThreads) {
     const size_t threadsLost = threads();  // the lost link's three are still among them
     ASSERT_EQ(openPort(other.portPath()), 1);
     EXPECT_EQ(threads(), threadsLost);  // the old set was stopped before the new one started
-    unsigned char record[187];
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     EXPECT_EQ(UnitVersionInfo(record), 0);
     CSerialClosePort();
     EXPECT_EQ(threads(), threadsLost - 3);
@@ -230,7 +228,7 @@ TEST_F(LinkTest, OpenAfterRemovalWithoutCloseReplacesTheOldThreads) {
 
 TEST_F(LinkTest, RuntimeLogHoldsEveryReceivedByte) {
     const std::string log = scratch("raw.log");
-    ASSERT_EQ(CSerialOpenPortWithLog(sim_->portPath().c_str(), kBaud, kParity, kDataBits, kStopBits, log.c_str()), 1);
+    ASSERT_EQ(openPortWithLog(sim_->portPath().c_str(), log.c_str()), 1);
     std::vector<uint8_t> bytes(3000);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 31);
     sim_->sendRaw(bytes);
@@ -245,7 +243,7 @@ TEST_F(LinkTest, RuntimeLogRotatesPastOneMebibyte) {
     const std::string old(1048576 - 10, 'o');
     std::ofstream(log, std::ios::binary) << old;
     std::ofstream(backup, std::ios::binary) << "stale backup";
-    ASSERT_EQ(CSerialOpenPortWithLog(sim_->portPath().c_str(), kBaud, kParity, kDataBits, kStopBits, log.c_str()), 1);
+    ASSERT_EQ(openPortWithLog(sim_->portPath().c_str(), log.c_str()), 1);
     const std::vector<uint8_t> fresh(100, 'n');
     sim_->sendRaw(fresh);
     ASSERT_TRUE(eventually([&] {
@@ -275,7 +273,7 @@ TEST_F(LinkTest, ABurstLargerThanTheReceiveRingLosesNothing) {
     std::thread device([&] {
         if (sim_->waitForFrames(1, 10s)) sim_->sendRaw(burst);
     });
-    unsigned char record[187] = {};
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE] = {};
     EXPECT_EQ(UnitVersionInfo(record), 0);
     device.join();
     EXPECT_EQ(std::memcmp(record, payload.data(), sizeof record), 0);
@@ -286,7 +284,7 @@ TEST_F(LinkTest, ExportsReportNotSentWhileThePortIsGone) {
     sim_->unplug();
     ASSERT_TRUE(eventually([] { return GetSerialLastError() == 7; }, 5s));
     // Families have locks of their own, so they run side by side here.
-    unsigned char version[187], params[52] = {1, 1}, config[40] = {}, image[16] = {};
+    unsigned char version[CRADLE_VERSION_RECORD_SIZE], params[CRADLE_PARAM_RECORD_SIZE] = {1, 1}, config[CRADLE_CONFIG_BUFFER_SIZE] = {}, image[16] = {};
     const int unit = 2;
     int results[11] = {};
     std::vector<std::thread> runners;
@@ -310,7 +308,7 @@ TEST_F(LinkTest, ExportsReportNotSentWhileThePortIsGone) {
 TEST_F(LinkTest, FamiliesRunSideBySide) {
     ASSERT_EQ(openPort(sim_->portPath()), 1);
     sim_->setTelemetryRate(100, 100);
-    unsigned char version[187], params[52] = {2, 3, 4}, config[40] = {};
+    unsigned char version[CRADLE_VERSION_RECORD_SIZE], params[CRADLE_PARAM_RECORD_SIZE] = {2, 3, 4}, config[CRADLE_CONFIG_BUFFER_SIZE] = {};
     int results[4] = {-1, -1, -1, -1};
     std::thread a([&] { results[0] = UnitVersionInfo(version); });
     std::thread b([&] { results[1] = DownloadCradleParameter(params); });
@@ -324,11 +322,11 @@ TEST_F(LinkTest, FiftyOpenCloseCyclesWithTelemetryLeakNothing) {
     sim_->setTelemetryRate(200, 200);
     const size_t descriptors = openDescriptors();  // the wake-up descriptor too lives only while open
     const size_t threadCount = threads();
-    unsigned char record[31];
+    unsigned char record[CRADLE_TELEMETRY_B_BUFFER_SIZE];
     for (int cycle = 0; cycle < 50; ++cycle) {
         ASSERT_EQ(openPort(sim_->portPath()), 1) << "cycle " << cycle << " error " << GetSerialLastError();
         if (cycle % 10 == 0) {
-            unsigned char version[187];
+            unsigned char version[CRADLE_VERSION_RECORD_SIZE];
             EXPECT_EQ(UnitVersionInfo(version), 0);
             EXPECT_TRUE(eventually([&] { return GetLogCradleDataB(record) == 0; }));
         }
