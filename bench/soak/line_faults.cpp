@@ -31,7 +31,7 @@ constexpr const char* kKindNames[] = {"dropped replies", "corrupted replies", "n
 
 // A telemetry frame as the gimbal sends it, with a random record.
 std::vector<uint8_t> telemetryFrame(std::mt19937& random) {
-    std::array<uint8_t, cradle::kTelemetryASize> record;
+    std::array<uint8_t, CRADLE_TELEMETRY_A_SIZE> record;
     for (auto& byte : record) byte = uint8_t(random());
     const cradle::Frame frame = cradle::makeFrame(cradle::command::kTelemetryA, record);
     return {frame.begin(), frame.end()};
