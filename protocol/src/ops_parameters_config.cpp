@@ -62,12 +62,15 @@ std::span<const uint8_t> unitsOf(uint8_t unitBits, std::array<uint8_t, 3>& stora
     return {storage.data(), count};
 }
 
-// Waits for one unit's reply to a configuration item with the wanted status. The reply echoes the
-// item number, so a late answer about another item (or another status) does not end the wait.
+// Waits for one unit's reply to a configuration item with the wanted status. A read reply echoes the
+// item number, so a late answer about another item (or another status) does not end the wait. A write
+// reply need not echo it: one naming no item (0) is taken, one naming another item is passed over.
 std::optional<ControlRecord> awaitItemReply(uint8_t unit, uint8_t subCommand, uint8_t item, uint8_t wanted,
                                             Clock::time_point deadline) {
+    const bool echoOptional = subCommand == control::kWriteItem;
     return awaitReply(stores().control.entry(unit, subCommand), deadline, [&](const ControlRecord& record) {
-        return record[0] == wanted && record[control::kRecordItem] == item;
+        const uint8_t echoed = record[control::kRecordItem];
+        return record[0] == wanted && (echoed == item || (echoOptional && echoed == 0));
     });
 }
 

@@ -35,8 +35,8 @@ cradle::Bytes paramReadReply(size_t count, uint16_t base) {
 }
 
 // A configuration read reply of one unit for one item, data bytes base, base + 1, ...
-cradle::Bytes itemReply(uint8_t unit, uint8_t item, uint8_t base) {
-    std::array<uint8_t, 12> body{1, unit, kReadItem, item};
+cradle::Bytes itemReply(uint8_t unit, uint8_t item, uint8_t base, uint8_t status = 1, uint8_t sub = kReadItem) {
+    std::array<uint8_t, 12> body{status, unit, sub, item};
     for (size_t i = 0; i < 8; ++i) body[4 + i] = static_cast<uint8_t>(base + i);
     const cradle::Frame frame = cradle::makeFrame(kControl, body);
     return {frame.begin(), frame.end()};
@@ -155,6 +155,21 @@ TEST_F(SettingsOps, ConfigReadTakesOnlyTheReplyForTheItemAsked) {
     EXPECT_EQ(DownloadCradleConfig(buffer), 0);
     device.join();
     EXPECT_EQ(std::memcmp(buffer, record.data(), record.size()), 0);
+}
+
+// A write reply that names no item (a unit that does not echo it) is still the acceptance.
+TEST_F(SettingsOps, ConfigWriteTakesAReplyThatNamesNoItem) {
+    gimbalsim::Fault silentUnit;
+    silentUnit.silent = true;
+    sim_.setControlFault(kWriteItem, 2, silentUnit);  // items 1 and 2 answered below, without the item
+    sim_.clearReceived();
+    std::thread device([&] {
+        for (size_t frames : {1, 2})
+            if (sim_.waitForFrames(frames, 10s)) sim_.sendRaw(itemReply(2, 0, 0, 0xF0, kWriteItem));
+    });
+    unsigned char buffer[CRADLE_CONFIG_BUFFER_SIZE] = {};
+    EXPECT_EQ(UploadCradleConfig(buffer), 0);
+    device.join();
 }
 
 TEST_F(SettingsOps, SilentParameterExchangesGiveNoReply) {
