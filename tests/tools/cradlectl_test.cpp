@@ -320,6 +320,15 @@ TEST_F(Cradlectl, FlashesTwoGimbalsAtOnceAfterAnAutomaticBackup) {
         std::string out;
         ASSERT_EQ(std::system(("ls '" + folder + "' | grep -q -- '-" + name + "-IFB1.0-MX1.0-MY1.0-MZ1.0.json$'").c_str()), 0) << name;
     }
+    // A unit that refuses its request leaves the others written: partial success, per unit and per port.
+    Sim refusing(path("g2"), {"--fault", "0x44:status=0xFE,count=1"});
+    ASSERT_TRUE(refusing.ready());
+    const json partial = runJson({"-p", a.link(), "-p", refusing.link(), "flash", package}, code);
+    EXPECT_EQ(code, kExitPartial);
+    EXPECT_EQ(partial["ports"][0]["exitCode"], kExitOk);
+    EXPECT_EQ(partial["ports"][1]["exitCode"], kExitPartial);
+    EXPECT_EQ(partial["ports"][1]["result"]["units"][0]["written"], false);
+    EXPECT_EQ(partial["ports"][1]["result"]["units"][1]["written"], true);
     // --unit limits the flash; a unit the package lacks is refused before anything is written.
     EXPECT_EQ(runJson({"-p", a.link(), "flash", package, "--unit", "MX"}, code)["exitClass"], "bad file");
     EXPECT_EQ(code, kExitBadFile);

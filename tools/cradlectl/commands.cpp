@@ -96,11 +96,11 @@ int runWithTicks(Work work, Tick tick) {
 }
 
 // Several ports: one worker each, one outcome line per port.
-int fanOut(const Context& ctx, const std::string& what, const std::function<void(size_t, const nlohmann::json&)>& onEvent,
+int fanOut(const Context& ctx, const std::string& what, const std::function<void(size_t, const json&)>& onEvent,
            ProgressView* view) {
     std::vector<Worker> workers;
     for (const std::string& port : ctx.ports) workers.push_back({port, workerArguments(ctx.args, port)});
-    runWorkers(workers, [&](Worker& w, const nlohmann::json& line) {
+    runWorkers(workers, [&](Worker& w, const json& line) {
         if (onEvent) onEvent(size_t(&w - workers.data()), line);
     });
     if (view) view->finish();
@@ -355,7 +355,7 @@ int cmdFlash(const Context& ctx, const std::string& packagePath, const std::vect
         std::unique_ptr<ProgressView> view;
         if (!ctx.json) view = std::make_unique<ProgressView>(stdout, ctx.terminal, ctx.ports);
         return fanOut(ctx, "flash",
-                      [&](size_t row, const nlohmann::json& line) {
+                      [&](size_t row, const json& line) {
                           if (ctx.json) {
                               json event = line;
                               event["port"] = ctx.ports[row];

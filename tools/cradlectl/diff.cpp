@@ -34,7 +34,7 @@ int cmdDiff(const Context& ctx, const std::string& a, const std::string& b) {
             workers.push_back({sides[i], {"--port", sides[i], "--json", "backup", "-"}});
         }
     }
-    runWorkers(workers, [](Worker&, const nlohmann::json&) {});
+    runWorkers(workers, [](Worker&, const json&) {});
     for (Worker& w : workers) {
         const int side = w.port == a ? 0 : 1;
         if (w.exitCode != kExitOk)

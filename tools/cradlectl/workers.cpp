@@ -40,11 +40,11 @@ bool start(Worker& w) {
     return true;
 }
 
-void takeLines(Worker& w, const std::function<void(Worker&, const nlohmann::json&)>& onLine) {
+void takeLines(Worker& w, const std::function<void(Worker&, const nlohmann::ordered_json&)>& onLine) {
     for (size_t end; (end = w.pending.find('\n')) != std::string::npos;) {
         const std::string line = w.pending.substr(0, end);
         w.pending.erase(0, end + 1);
-        nlohmann::json value = nlohmann::json::parse(line, nullptr, false);
+        nlohmann::ordered_json value = nlohmann::ordered_json::parse(line, nullptr, false);
         if (value.is_discarded()) continue;
         w.last = value;
         onLine(w, value);
@@ -67,7 +67,7 @@ std::vector<std::string> workerArguments(const std::vector<std::string>& args, c
     return out;
 }
 
-void runWorkers(std::vector<Worker>& workers, const std::function<void(Worker&, const nlohmann::json&)>& onLine) {
+void runWorkers(std::vector<Worker>& workers, const std::function<void(Worker&, const nlohmann::ordered_json&)>& onLine) {
     for (Worker& w : workers)
         if (!start(w)) w.exitCode = kExitFailure;
 

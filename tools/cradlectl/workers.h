@@ -17,13 +17,13 @@ struct Worker {
     int pid = -1;
     int out = -1;
     std::string pending;             // a line not yet complete
-    nlohmann::json last;             // the last JSON line: the command's result
+    nlohmann::ordered_json last;             // the last JSON line: the command's result
     int exitCode = -1;
 };
 
 // Runs the workers at once; each complete JSON line of a worker's output goes to onLine as it comes.
 // Returns when every worker has ended and been reaped.
-void runWorkers(std::vector<Worker>& workers, const std::function<void(Worker&, const nlohmann::json&)>& onLine);
+void runWorkers(std::vector<Worker>& workers, const std::function<void(Worker&, const nlohmann::ordered_json&)>& onLine);
 
 // The command line for one port: this invocation's arguments without its --port options, with --json.
 std::vector<std::string> workerArguments(const std::vector<std::string>& args, const std::string& port);
