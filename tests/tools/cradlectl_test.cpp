@@ -334,6 +334,23 @@ TEST_F(Cradlectl, FlashesTwoGimbalsAtOnceAfterAnAutomaticBackup) {
     EXPECT_EQ(code, kExitBadFile);
 }
 
+TEST_F(Cradlectl, AnUnfitPackageIsRefusedBeforeAnythingIsWritten) {
+    Sim sim(path("g0"));
+    ASSERT_TRUE(sim.ready());
+    const std::string good = path("good.bin");
+    ASSERT_EQ(std::system(("'" FWPACK_PATH "' -o '" + good + "' --demo IFB:1.1:300 >/dev/null").c_str()), 0);
+    ASSERT_EQ(std::system(("'" FWPACK_PATH "' -o '" + path("other.bin") + "' --mask 0x1 --demo IFB:1.1:300 >/dev/null").c_str()), 0);
+    std::string bytes = read("good.bin");
+    write("truncated.bin", bytes.substr(0, bytes.size() - 10));
+    bytes[5] = 3;
+    write("marker.bin", bytes);
+    write("text.bin", "not a package at all");
+    for (const char* name : {"truncated.bin", "marker.bin", "text.bin", "other.bin", "missing.bin"})
+        EXPECT_EQ(run({"-p", sim.link(), "flash", path(name)}), kExitBadFile) << name;
+    int code = -1;
+    EXPECT_EQ(runJson({"-p", sim.link(), "info"}, code)["summary"], "IFB 1.0, MX 1.0, MY 1.0, MZ 1.0");
+}
+
 TEST_F(Cradlectl, PruningKeepsTenAutomaticBackupsAndNeverAFileRenamedOrSavedByHand) {
     const std::string folder = path("backups");
     Backup backup;

@@ -12,9 +12,6 @@ namespace {
 
 constexpr size_t kLengthOffset = 12;
 constexpr int kMaskBits = 64;
-// WriteFirm numbers the 256-byte blocks of one image with 16 bits.
-constexpr uint64_t kTransferBlockBytes = 256;
-constexpr uint64_t kMaxTransferImageBytes = 0xFFFF * kTransferBlockBytes;
 
 uint64_t bigEndian(const uint8_t* bytes, int count) {
     uint64_t value = 0;
@@ -61,7 +58,7 @@ Status readFirmwarePackage(const std::string& path, FirmwarePackage& package) {
         entry.imageStart = position + fwpack::kEntryHeaderBytes;
         const std::string which = "the image for " + unitName(entry.unit);
         if (entry.length == 0) return {kExitBadFile, path + ": " + which + " is empty"};
-        if (entry.length > kMaxTransferImageBytes) return {kExitBadFile, path + ": " + which + " is larger than one transfer can carry"};
+        if (entry.length > fwpack::kMaxFlashableImageBytes) return {kExitBadFile, path + ": " + which + " is larger than one transfer can carry"};
         if (fileSize - entry.imageStart < entry.length) return {kExitBadFile, path + ": " + which + " reaches past the end of the file"};
         result.entries.push_back(entry);
         position = entry.imageStart + entry.length;
