@@ -27,7 +27,8 @@ void answerCommandLine(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("Configuration tool for the three-axis camera gimbal on a serial line."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    // Qt's own single-dash options (-reverse, -stylesheet) must not read as -v or -h.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.parse(probe.arguments());
     if (parser.isSet(help))
         parser.showHelp(0);
