@@ -359,7 +359,7 @@ int cmdFlash(const Context& ctx, const std::string& packagePath, const std::vect
                           if (ctx.json) {
                               json event = line;
                               event["port"] = ctx.ports[row];
-                              if (line.value("event", "") == "progress") emitLine(event);
+                              if (line.contains("event")) emitLine(event);
                           } else if (line.value("event", "") == "progress") {
                               view->update(row, line.value("unit", "") + " " + line.value("state", ""), line.value("percent", -1));
                           }
@@ -460,7 +460,7 @@ int cmdFlash(const Context& ctx, const std::string& packagePath, const std::vect
     Status outcome = code == kExitOk ? Status{} : Status{code, port + ": " + (code == kExitPartial ? "some units were not written" : "no unit was written")};
     text = port + ": " + (anyWritten ? "rebooting" : "no module upgrade") + "\n" + text;
     data["units"] = list;
-    data["summary"] = summary + (anyWritten ? "; rebooting" : "");
+    data["summary"] = summary + (anyWritten ? "; rebooting" : "") + "; backup " + backupPath;
     return report(ctx, data, outcome, text);
 }
 
