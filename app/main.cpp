@@ -1,3 +1,6 @@
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
@@ -9,6 +12,41 @@
 
 namespace {
 constexpr char kApplicationIcon[] = ":/main/src/res/Tiltmate/img/ImgIcon.ico";
+constexpr char kDefaultsFileName[] = "default.ini";
+// Where an installed program finds its factory defaults, relative to the program's folder.
+constexpr char kInstalledDefaultsFolder[] = "../share/tiltmate";
+
+// --help and --version answer without a display, so they are handled before the GUI application
+// exists; other options (Qt's own, such as -platform) are left to it.
+void answerCommandLine(int argc, char** argv)
+{
+    QCoreApplication probe(argc, argv);
+    probe.setApplicationName(QStringLiteral("Tiltmate"));
+    probe.setApplicationVersion(QStringLiteral(TILTMATE_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Configuration tool for the three-axis camera gimbal on a serial line."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    // Qt's own single-dash options (-reverse, -stylesheet) must not read as -v or -h.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.parse(probe.arguments());
+    if (parser.isSet(help))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
+}
+
+// Factory defaults lie beside the program in a build tree, and in the shared data folder once installed.
+QString defaultsFile()
+{
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QString beside = programFolder.filePath(QString::fromLatin1(kDefaultsFileName));
+    if (QFile::exists(beside))
+        return beside;
+    const QString installed = QDir::cleanPath(
+        programFolder.filePath(QString::fromLatin1(kInstalledDefaultsFolder) + '/' + QString::fromLatin1(kDefaultsFileName)));
+    return QFile::exists(installed) ? installed : beside;
+}
 }
 
 int main(int argc, char** argv)
@@ -19,6 +57,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QSG_RENDER_LOOP"))
         qputenv("QSG_RENDER_LOOP", "basic");
 
+    answerCommandLine(argc, argv);
     QGuiApplication app(argc, argv);
     app.setApplicationVersion(QStringLiteral(TILTMATE_VERSION));
     // The file dialog keeps its last folder in the default settings store, which needs these names.
@@ -33,6 +72,7 @@ int main(int argc, char** argv)
     {
         // Built before the engine so they are destroyed after it.
         ApplicationControllers controllers;
+        controllers.instrumentConfig.setDefaultsFilePath(defaultsFile());
         QQmlApplicationEngine engine;
         controllers.publish(engine.rootContext());
         engine.load(QUrl(QStringLiteral("qrc:/main/main.qml"), QUrl::TolerantMode));

@@ -16,6 +16,8 @@ constexpr size_t kEntryHeaderBytes = 16;
 constexpr size_t kMaxEntries = 255;           // the count is one byte
 constexpr uint64_t kMaxImageBytes = 0xFFFFFFFFu;  // the length is 32-bit
 constexpr uint64_t kAllCameraModules = ~uint64_t(0);
+// The largest image the gimbal can take: one transfer numbers its 256-byte blocks with 16 bits.
+constexpr uint64_t kMaxFlashableImageBytes = 0xFFFFull * 256;
 
 struct Entry {
     uint8_t unit = 0;

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# cmake --install into a temporary prefix: the installed programs start and find the installed library,
+# and another project builds on the library through pkg-config and through find_package(Cradle).
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d /tmp/tiltmate-install-test-XXXXXX)
+trap 'rm -rf "$prefix"' EXIT
+fail() { echo "install test: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+"$prefix/bin/cradlectl" --version | grep -q '^cradlectl [0-9]' || fail "cradlectl --version"
+"$prefix/bin/Tiltmate" --version | grep -q '^Tiltmate [0-9]' || fail "Tiltmate --version"
+"$prefix/bin/Tiltmate" --help | grep -q -- '--version' || fail "Tiltmate --help"
+for program in Tiltmate cradlectl; do
+  ldd "$prefix/bin/$program" | grep -q "libCradle.so.[0-9]* => $prefix/" || fail "$program does not load the installed libCradle"
+done
+readelf -d "$prefix/lib/libCradle.so" | grep -q 'SONAME.*libCradle.so.[0-9]' || fail "libCradle has no versioned soname"
+for file in share/tiltmate/default.ini share/applications/tiltmate.desktop share/icons/hicolor/256x256/apps/tiltmate.png \
+            include/Cradle.h; do
+  [ -s "$prefix/$file" ] || fail "$file missing"
+done
+grep -q 'TAG+="uaccess"' "$prefix/lib/udev/rules.d/70-tiltmate-serial.rules" || fail "udev rule"
+
+work=$prefix/consumer
+mkdir -p "$work"
+cat >"$work/main.c" <<'C'
+#include <Cradle.h>
+int main(void) { return GetSerialLastError() == CRADLE_SERIAL_OK ? 0 : 1; }
+C
+flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs cradle) || fail "pkg-config cradle"
+# shellcheck disable=SC2086
+cc "$work/main.c" -o "$work/by-pkg-config" $flags -Wl,-rpath,"$prefix/lib" || fail "build through pkg-config"
+"$work/by-pkg-config" || fail "program built through pkg-config"
+
+cat >"$work/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.18)
+project(consumer C)
+find_package(Cradle 2 REQUIRED)
+add_executable(by-cmake main.c)
+target_link_libraries(by-cmake PRIVATE Cradle::Cradle)
+CMAKE
+cmake -S "$work" -B "$work/build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null || fail "find_package(Cradle)"
+cmake --build "$work/build" >/dev/null || fail "build through find_package(Cradle)"
+"$work/build/by-cmake" || fail "program built through find_package(Cradle)"
+echo "install test: ok"

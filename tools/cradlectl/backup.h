@@ -1,0 +1,46 @@
+// Configuration backups: one JSON file with a format version holding what can be read from the gimbal
+// (unit versions, parameters 0-20, the configuration record), when and from which port it was taken.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "gimbal.h"
+
+namespace cradlectl {
+
+constexpr const char* kBackupFormat = "tiltmate-configuration-backup";
+constexpr int kBackupFormatVersion = 1;
+// Automatic backups kept per folder; older ones are removed, files saved or renamed by hand never.
+constexpr size_t kKeptAutomaticBackups = 10;
+
+struct Backup {
+    std::time_t taken = 0;      // UTC seconds
+    std::string port;
+    bool automatic = false;
+    std::vector<UnitVersion> units;
+    Parameters parameters{};
+    ConfigRecord config{};
+};
+
+Status readBackup(Gimbal& gimbal, Backup& backup);
+std::string backupToJson(const Backup& backup);
+// Checks everything (format, version, counts, ranges) before a caller may write any of it; the message
+// says what is wrong.
+Status backupFromJson(const std::string& text, Backup& backup);
+Status loadBackup(const std::string& path, Backup& backup);
+// Writes through a temporary file in the same folder, so a failed write leaves no half backup.
+Status saveBackup(const std::string& path, const Backup& backup);
+
+// The program's data folder (what the desktop program's AppDataLocation names on this system).
+std::string dataFolder();
+// The file name an automatic backup gets: time, port and unit versions.
+std::string automaticBackupName(const Backup& backup);
+// Saves an automatic backup into `folder` (created if missing), then prunes; `path` receives where it went.
+Status saveAutomaticBackup(const std::string& folder, const Backup& backup, std::string& path);
+// Removes all but the newest kKeptAutomaticBackups automatic backups: only files whose content marks them
+// automatic and whose name is still the one they were saved under.
+void pruneAutomaticBackups(const std::string& folder);
+
+}  // namespace cradlectl

@@ -1,0 +1,58 @@
+#include "progress.h"
+
+#include <algorithm>
+
+namespace cradlectl {
+namespace {
+constexpr int kBarCells = 30;
+constexpr int kPlainStep = 10;
+}  // namespace
+
+ProgressView::ProgressView(std::FILE* out, bool terminal, std::vector<std::string> labels) : out_(out), terminal_(terminal) {
+    for (auto& l : labels) {
+        labelWidth_ = std::max(labelWidth_, l.size());
+        rows_.push_back({std::move(l), {}, -1, -1});
+    }
+}
+
+std::string ProgressView::line(const Row& row) const {
+    std::string text = row.label + std::string(labelWidth_ - row.label.size() + 2, ' ');
+    if (row.percent >= 0) {
+        const int filled = std::clamp(row.percent, 0, 100) * kBarCells / 100;
+        text += "[" + std::string(size_t(filled), '#') + std::string(size_t(kBarCells - filled), '-') + "] ";
+        const std::string p = std::to_string(row.percent) + "%";
+        text += std::string(4 - std::min<size_t>(4, p.size()), ' ') + p + "  ";
+    }
+    return text + row.text;
+}
+
+void ProgressView::redraw() {
+    if (drawn_) std::fprintf(out_, "\x1b[%zuA", rows_.size());
+    for (const Row& r : rows_) std::fprintf(out_, "\r\x1b[2K%s\n", line(r).c_str());
+    std::fflush(out_);
+    drawn_ = true;
+}
+
+void ProgressView::update(size_t row, const std::string& text, int percent) {
+    if (row >= rows_.size()) return;
+    Row& r = rows_[row];
+    const bool textChanged = r.text != text;
+    if (!textChanged && r.percent == percent) return;
+    r.text = text;
+    r.percent = percent;
+    if (terminal_) {
+        redraw();
+        return;
+    }
+    const int tenth = percent < 0 ? -1 : percent / kPlainStep;
+    if (!textChanged && tenth == r.reported) return;
+    r.reported = tenth;
+    std::fprintf(out_, "%s %s%s\n", r.label.c_str(), percent >= 0 ? (std::to_string(percent) + "% ").c_str() : "", text.c_str());
+    std::fflush(out_);
+}
+
+void ProgressView::finish() {
+    if (terminal_ && !drawn_ && !rows_.empty()) redraw();
+}
+
+}  // namespace cradlectl
