@@ -2,6 +2,7 @@
 
 #include "CradleCalls.h"
 #include "ORVFirmware.h"
+#include "ParameterRecord.h"
 
 #include <QTimer>
 
@@ -17,9 +18,6 @@ constexpr int kStopBits = 1;
 
 constexpr int kVersionBufferBytes = 188;
 constexpr int kVersionReportBytes = 187;
-constexpr int kParameterRecordBytes = 52;
-constexpr int kMaxParameters = 17;
-constexpr int kParameterValuesOffset = 18;
 constexpr int kConfigBufferBytes = 40;
 constexpr int kTelemetryABufferBytes = 20;
 constexpr int kTelemetryABytes = 19;
@@ -41,17 +39,6 @@ QString openFailureText(int lastError)
     case 5: return QStringLiteral("SERIAL_SYSTEMERROR");
     default: return QStringLiteral("UNKOWN ERROR");
     }
-}
-
-// Count and names of a parameter record; false when the record cannot hold the request.
-bool fillParameterNames(std::array<unsigned char, kParameterRecordBytes>& record, const QList<int>& names)
-{
-    if (names.size() > kMaxParameters)
-        return false;
-    record[0] = static_cast<unsigned char>(names.size());
-    for (int i = 0; i < names.size(); ++i)
-        record[1 + i] = static_cast<unsigned char>(names[i]);
-    return true;
 }
 
 template <size_t N>
@@ -104,28 +91,23 @@ void ORVInteractiveCommandThreadWorker::_st_getVersion(Command command)
 void ORVInteractiveCommandThreadWorker::_st_uploadSettings(Command command, QList<int> param_name,
                                                            QList<int> param_value)
 {
-    std::array<unsigned char, kParameterRecordBytes> record{};
-    if (param_value.size() < param_name.size() || !fillParameterNames(record, param_name)) {
+    ParameterRecord::Buffer record{};
+    if (!ParameterRecord::encode(record, param_name, param_value)) {
         emitResult(command, kNotSent);
         return;
-    }
-    for (int i = 0; i < param_name.size(); ++i) {
-        const quint16 value = static_cast<quint16>(param_value[i]);
-        record[kParameterValuesOffset + 2 * i] = static_cast<unsigned char>(value & 0xFF);
-        record[kParameterValuesOffset + 2 * i + 1] = static_cast<unsigned char>(value >> 8);
     }
     emitResult(command, cradleCall(cradleCalls().UploadCradleParameter, static_cast<const unsigned char*>(record.data())));
 }
 
 void ORVInteractiveCommandThreadWorker::_st_downloadSettings(Command command, QList<int> param_name)
 {
-    std::array<unsigned char, kParameterRecordBytes> record{};
-    if (!fillParameterNames(record, param_name)) {
+    ParameterRecord::Buffer record{};
+    if (!ParameterRecord::encodeNumbers(record, param_name)) {
         emitResult(command, kNotSent);
         return;
     }
     const int rc = cradleCall(cradleCalls().DownloadCradleParameter, record.data());
-    emitResult(command, rc, rc == 0 ? bytes(record, kParameterRecordBytes) : QByteArray());
+    emitResult(command, rc, rc == 0 ? bytes(record, CRADLE_PARAM_RECORD_SIZE) : QByteArray());
 }
 
 void ORVInteractiveCommandThreadWorker::_st_cardleUploadTunningValue(Command command, QList<int> param_value)

@@ -5,6 +5,7 @@
 #include <QtEndian>
 
 #include "InstrumentConfig.h"
+#include "ParameterRecord.h"
 
 namespace {
 
@@ -16,12 +17,6 @@ constexpr int kDirectionReversed = 2;
 // Camera modules that use the palette and shutter functions.
 constexpr short kMechanismInfraredThermometric = 4;
 constexpr short kMechanismFixedFocus = 5;
-
-// Parameter record as the download reply packs it.
-constexpr int kRecordCountByte = 0;
-constexpr int kRecordNumberOffset = 1;
-constexpr int kRecordValueOffset = 18;
-constexpr int kRecordMaxEntries = 17;
 
 // Telemetry record B.
 constexpr int kRecordBBytes = 31;
@@ -264,16 +259,9 @@ void JoyStickDevice::st_serial_event(ORVInteractiveCommandManager::ProtocolComma
 // Read by parameter number; entries the record does not hold in full are skipped.
 void JoyStickDevice::storeDownloadedRecord(const QByteArray& record)
 {
-    if (record.size() <= kRecordCountByte)
-        return;
-    const int count = qMin<int>(quint8(record.at(kRecordCountByte)), kRecordMaxEntries);
-    for (int i = 0; i < count; ++i) {
-        const int numberByte = kRecordNumberOffset + i;
-        const int valueOffset = kRecordValueOffset + 2 * i;
-        if (valueOffset + 2 > record.size())
-            break;
-        const int number = quint8(record.at(numberByte));
-        const short value = qFromLittleEndian<qint16>(record.constData() + valueOffset);
+    for (const ParameterRecord::Entry& entry : ParameterRecord::decode(record)) {
+        const int number = entry.number;
+        const short value = entry.value;
         if (number >= kFirstMappingParameter && number < kFirstMappingParameter + CHANNEL_MAX)
             m_channels[number - kFirstMappingParameter].mapping = value;
         else if (number >= kFirstDirectionParameter && number < kFirstDirectionParameter + CHANNEL_MAX)
