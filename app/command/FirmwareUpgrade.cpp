@@ -86,7 +86,7 @@ ORVInteractiveCommandThreadWorker::writeModule(Command command, const ORVFirmwar
     const int rc = cradleCall(cradleCalls().WriteFirm, static_cast<const int*>(&unit),
                               reinterpret_cast<const unsigned char*>(image.constData()),
                               static_cast<unsigned int>(image.size()), static_cast<unsigned char*>(upgradeProgress));
-    if (rc != 0)
+    if (rc != CRADLE_OK)
         return ModuleOutcome::NotWritten;
     // Gives the unit time to commit the image before the next request.
     QThread::msleep(kPauseAfterWriteMs);
@@ -118,7 +118,7 @@ void ORVInteractiveCommandThreadWorker::_st_upgradeFirmware(Command command, QLi
         if (!firmware || !firmware->getWantUpdate())
             continue;
         const int unit = firmware->getUnitId();
-        if (cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit)) != 0) {
+        if (cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit)) != CRADLE_OK) {
             UpgradeReport::add(report, firmware->getUnitId(), false);
             continue;
         }
@@ -151,7 +151,7 @@ void ORVInteractiveCommandThreadWorker::_st_upgradeFirmwareSingle(Command comman
         return;
     }
     const int unit = firmwareList->getUnitId();
-    if (cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit)) != 0) {
+    if (cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit)) != CRADLE_OK) {
         UpgradeReport::add(report, firmwareList->getUnitId(), false);
         finish(0, kNoModuleUpgrade);
         return;

@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QtEndian>
 
+#include "Cradle.h"
 #include "InstrumentConfig.h"
 #include "ParameterRecord.h"
 
@@ -19,7 +20,6 @@ constexpr short kMechanismInfraredThermometric = 4;
 constexpr short kMechanismFixedFocus = 5;
 
 // Telemetry record B.
-constexpr int kRecordBBytes = 31;
 constexpr int kInputValueOffset = 1;
 constexpr int kOutputOffset = 17;
 constexpr int kModeStatusByte = 25;
@@ -245,7 +245,7 @@ void JoyStickDevice::st_serial_event(ORVInteractiveCommandManager::ProtocolComma
         break;
     case ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAB:
         // A truncated record is dropped whole rather than half applied.
-        if (appendData.size() < kRecordBBytes)
+        if (appendData.size() < CRADLE_TELEMETRY_B_SIZE)
             break;
         storeTelemetry(appendData);
         emit sigRefreshValue();
