@@ -15,10 +15,6 @@ constexpr int kFirstDirectionParameter = 13;
 constexpr int kDirectionNormal = 1;
 constexpr int kDirectionReversed = 2;
 
-// Camera modules that use the palette and shutter functions.
-constexpr short kMechanismInfraredThermometric = 4;
-constexpr short kMechanismFixedFocus = 5;
-
 // Telemetry record B.
 constexpr int kInputValueOffset = 1;
 constexpr int kOutputOffset = 17;
@@ -137,13 +133,10 @@ bool JoyStickDevice::canUploadChannelConfig(JoyStickChannelFunc upLoadType)
     for (int f = first; f < CHANNEL_MAX; ++f)
         count(m_channels[f].mapping, 1);
 
-    // Palette and shutter are idle unless the camera has a thermal core that uses them.
-    if (m_instrumentConfig) {
-        const short mechanism = m_instrumentConfig->getInstrumentValue(InstrumentConfig::TYPE_MECHANISM);
-        if (mechanism != kMechanismInfraredThermometric && mechanism != kMechanismFixedFocus) {
-            count(m_channels[CHANNEL_DISPLAY].mapping, -1);
-            count(m_channels[CHANNEL_BAFFLE].mapping, -1);
-        }
+    // Palette and shutter are idle unless the camera belongs to the family that uses them.
+    if (m_instrumentConfig && !m_instrumentConfig->is770K()) {
+        count(m_channels[CHANNEL_DISPLAY].mapping, -1);
+        count(m_channels[CHANNEL_BAFFLE].mapping, -1);
     }
 
     for (int users_of_channel : users) {
