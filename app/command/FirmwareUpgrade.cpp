@@ -11,13 +11,15 @@
 #include <QTemporaryFile>
 #include <QThread>
 
+#include "firmware_package_format.h"
+
 namespace {
 
 using Command = ORVInteractiveCommandManager::ProtocolCommandEnum;
 
 // Anything larger is no image of this gimbal; refusing it keeps a corrupt header from
 // making us allocate gigabytes.
-constexpr qint64 kMaxImageBytes = 16 * 1024 * 1024;
+constexpr qint64 kMaxImageBytes = firmware_package::kMaxImageBytes;
 constexpr unsigned long kPauseAfterWriteMs = 1000;
 
 const QString kRebooting = QStringLiteral("rebooting>>>");
