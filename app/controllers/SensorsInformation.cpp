@@ -59,6 +59,9 @@ void SensorsInformation::st_serial_event(ORVInteractiveCommandManager::ProtocolC
     if (appendData.size() < CRADLE_TELEMETRY_A_SIZE)
         return;
 
+    // Not a mix-up: the SENSOR_ACC* entries hold the rotation rates and SENSOR_GRY* the
+    // accelerations. The names are fixed by the QML interface and the pages label them this way,
+    // so "fixing" the mapping would swap the two groups on screen.
     const SensorDataIndex rates[] = {SENSOR_ACCX, SENSOR_ACCY, SENSOR_ACCZ};
     const SensorDataIndex accels[] = {SENSOR_GRYX, SENSOR_GRYY, SENSOR_GRYZ};
     const SensorDataIndex angles[] = {SENSOR_ROLL, SENSOR_PITCH, SENSOR_YAW};
