@@ -62,10 +62,12 @@ int scriptedWriteFirm(const int* unit, const unsigned char* image, unsigned int 
     ScriptedCradle::State& s = ScriptedCradle::state();
     note(s, "WriteFirm");
     s.writtenImages.append({*unit, QByteArray(reinterpret_cast<const char*>(image), int(length))});
-    if (s.holdWrites) {
+    if (s.holdWrites || s.writePermits >= 0) {
         s.writeWaiting = true;
         ScriptedCradle::changed().notify_all();
-        ScriptedCradle::changed().wait(lock, [&s] { return !s.holdWrites; });
+        ScriptedCradle::changed().wait(lock, [&s] { return !s.holdWrites && s.writePermits != 0; });
+        if (s.writePermits > 0)
+            --s.writePermits;
         s.writeWaiting = false;
     }
     const int result = s.writeResult.value(*unit, CRADLE_OK);
