@@ -20,12 +20,12 @@ constexpr short kDualLightListIndex = 8;
 // Control input, mounting and mode go on the wire as index + 1.
 constexpr short kWireIndexBias = 1;
 
-QString parameterKey(int number)
+} // namespace
+
+QString InstrumentConfig::defaultsKey(int number)
 {
     return QString("Param%1").arg(number);
 }
-
-} // namespace
 
 InstrumentConfig::InstrumentConfig(QObject* parent)
     : QObject(parent)
@@ -117,7 +117,7 @@ bool InstrumentConfig::loadDefaultConfig()
     if (defaults.status() != QSettings::NoError)
         return false;
     for (int k : {TYPE_NACELLEINSTALL, TYPE_MODE, TYPE_DISPLAY})
-        m_values[k] = short(defaults.value(parameterKey(k), 1).toInt() - kWireIndexBias);
+        m_values[k] = short(defaults.value(defaultsKey(k), 1).toInt() - kWireIndexBias);
     return true;
 }
 

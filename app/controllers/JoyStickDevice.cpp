@@ -25,11 +25,6 @@ constexpr int kLostControlByte = 30;
 
 constexpr float kStatusHundredths = 100.0f;
 
-QString parameterKey(int number)
-{
-    return QString("Param%1").arg(number);
-}
-
 } // namespace
 
 JoyStickDevice::JoyStickDevice(QObject* parent)
@@ -193,17 +188,17 @@ bool JoyStickDevice::loadDefaultConfig()
     if (group.isEmpty())
         return false;
 
+    auto key = [&group](int number) { return group + "/" + InstrumentConfig::defaultsKey(number); };
+
     // TTL and CAN carry commands, not receiver channels, so there is no mapping to restore.
     const bool reloadMapping = m_instrumentConfig->canReloadControllerMapping();
     for (int f = 0; f < CHANNEL_MAX; ++f) {
         m_channels[f].mapping = reloadMapping
-            ? short(defaults.value(group + "/" + parameterKey(kFirstMappingParameter + f), f).toInt())
+            ? short(defaults.value(key(kFirstMappingParameter + f), f).toInt())
             : short(0);
     }
     for (int f = 0; f < CHANNEL_MAX; ++f) {
-        const int direction =
-            defaults.value(group + "/" + parameterKey(kFirstDirectionParameter + f), kDirectionNormal)
-                .toInt();
+        const int direction = defaults.value(key(kFirstDirectionParameter + f), kDirectionNormal).toInt();
         m_channels[f].reverse = direction != kDirectionNormal;
     }
     return true;
