@@ -146,8 +146,9 @@ void ORVInteractiveCommandThreadWorker::_st_openSerialPort(Command command, QStr
 {
     const std::string name = portName.toStdString();
     const auto openPort = cradleCalls().CSerialOpenPort;
+    // The open reports 1 for an open port, not a result code.
     if (openPort && openPort(name.c_str(), CRADLE_LINE_BAUD, CRADLE_LINE_PARITY, CRADLE_LINE_DATA_BITS,
-                             CRADLE_LINE_STOP_BITS) != 0) {  // 1 is opened
+                             CRADLE_LINE_STOP_BITS) != 0) {
         statusTimer->start();
         emit sg_protocolCommandResult(command, 0, 0, QString(), QByteArray());
         return;
