@@ -1,8 +1,10 @@
 #ifndef CRADLECALLS_H
 #define CRADLECALLS_H
 
+#include "Cradle.h"
+
 // The worker reaches the library only through this table, so tests can script the gimbal's answers.
-// It defaults to the library's exports; an empty entry answers kCradleNotStarted.
+// It defaults to the library's exports; an empty entry answers CRADLE_E_NOT_STARTED.
 struct CradleCalls {
     int (*CSerialOpenPort)(const char* portName, int baudRate, int parity, int dataBits, int stopBits);
     int (*CSerialClosePort)();
@@ -23,16 +25,11 @@ struct CradleCalls {
     int (*GetLogCradleDataB)(unsigned char* record);
 };
 
-// The library's code for "no port open", also the answer of a missing entry.
-constexpr int kCradleNotStarted = 14;
-// GetSerialLastError's code for a port that vanished while open.
-constexpr int kSerialPortRemoved = 7;
-
 // Calls one entry; a missing entry behaves like a library with no port open.
 template <typename Fn, typename... Args>
 int cradleCall(Fn fn, Args... args)
 {
-    return fn ? fn(args...) : kCradleNotStarted;
+    return fn ? fn(args...) : CRADLE_E_NOT_STARTED;
 }
 
 // The table the worker calls. Replace entries only while no request is in flight: the worker reads

@@ -11,13 +11,15 @@
 #include <QTemporaryFile>
 #include <QThread>
 
+#include "firmware_package_format.h"
+
 namespace {
 
 using Command = ORVInteractiveCommandManager::ProtocolCommandEnum;
 
 // Anything larger is no image of this gimbal; refusing it keeps a corrupt header from
 // making us allocate gigabytes.
-constexpr qint64 kMaxImageBytes = 16 * 1024 * 1024;
+constexpr qint64 kMaxImageBytes = firmware_package::kMaxImageBytes;
 constexpr unsigned long kPauseAfterWriteMs = 1000;
 
 const QString kRebooting = QStringLiteral("rebooting>>>");
@@ -86,7 +88,7 @@ ORVInteractiveCommandThreadWorker::writeModule(Command command, const ORVFirmwar
     const int rc = cradleCall(cradleCalls().WriteFirm, static_cast<const int*>(&unit),
                               reinterpret_cast<const unsigned char*>(image.constData()),
                               static_cast<unsigned int>(image.size()), static_cast<unsigned char*>(upgradeProgress));
-    if (rc != 0)
+    if (rc != CRADLE_OK)
         return ModuleOutcome::NotWritten;
     // Gives the unit time to commit the image before the next request.
     QThread::msleep(kPauseAfterWriteMs);
@@ -118,7 +120,7 @@ void ORVInteractiveCommandThreadWorker::_st_upgradeFirmware(Command command, QLi
         if (!firmware || !firmware->getWantUpdate())
             continue;
         const int unit = firmware->getUnitId();
-        if (cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit)) != 0) {
+        if (cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit)) != CRADLE_OK) {
             UpgradeReport::add(report, firmware->getUnitId(), false);
             continue;
         }
@@ -151,7 +153,7 @@ void ORVInteractiveCommandThreadWorker::_st_upgradeFirmwareSingle(Command comman
         return;
     }
     const int unit = firmwareList->getUnitId();
-    if (cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit)) != 0) {
+    if (cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit)) != CRADLE_OK) {
         UpgradeReport::add(report, firmwareList->getUnitId(), false);
         finish(0, kNoModuleUpgrade);
         return;

@@ -1,7 +1,9 @@
 #include "ORVInteractiveCommandThreadWorker.h"
 
+#include "Cradle.h"
 #include "CradleCalls.h"
 #include "ORVFirmware.h"
+#include "ParameterRecord.h"
 
 #include <QTimer>
 
@@ -10,48 +12,20 @@
 namespace {
 
 constexpr int kStatusIntervalMs = 200;
-constexpr int kBaudRate = 115200;
-constexpr int kParityNone = 'n';
-constexpr int kDataBits = 8;
-constexpr int kStopBits = 1;
-
-constexpr int kVersionBufferBytes = 188;
-constexpr int kVersionReportBytes = 187;
-constexpr int kParameterRecordBytes = 52;
-constexpr int kMaxParameters = 17;
-constexpr int kParameterValuesOffset = 18;
-constexpr int kConfigBufferBytes = 40;
-constexpr int kTelemetryABufferBytes = 20;
-constexpr int kTelemetryABytes = 19;
-constexpr int kTelemetryBBufferBytes = 32;
-constexpr int kTelemetryBBytes = 31;
-// The library's "not sent": a request the record cannot hold is refused before any frame is built.
-constexpr int kNotSent = 1;
 
 using Command = ORVInteractiveCommandManager::ProtocolCommandEnum;
 
 QString openFailureText(int lastError)
 {
     switch (lastError) {
-    case 0: return QStringLiteral("SERIAL_NOERROR");
-    case 1: return QStringLiteral("SERIAL_NOTCLOSED");
-    case 2: return QStringLiteral("SERIAL_OPENFAILED");
-    case 3: return QStringLiteral("SERIAL_DCBFAILED");
-    case 4: return QStringLiteral("SERIAL_USING");
-    case 5: return QStringLiteral("SERIAL_SYSTEMERROR");
+    case CRADLE_SERIAL_OK: return QStringLiteral("SERIAL_NOERROR");
+    case CRADLE_SERIAL_NOT_CLOSED: return QStringLiteral("SERIAL_NOTCLOSED");
+    case CRADLE_SERIAL_OPEN_FAILED: return QStringLiteral("SERIAL_OPENFAILED");
+    case CRADLE_SERIAL_SETTINGS_FAILED: return QStringLiteral("SERIAL_DCBFAILED");
+    case CRADLE_SERIAL_IN_USE: return QStringLiteral("SERIAL_USING");
+    case 5: return QStringLiteral("SERIAL_SYSTEMERROR");  // a code the library itself never reports
     default: return QStringLiteral("UNKOWN ERROR");
     }
-}
-
-// Count and names of a parameter record; false when the record cannot hold the request.
-bool fillParameterNames(std::array<unsigned char, kParameterRecordBytes>& record, const QList<int>& names)
-{
-    if (names.size() > kMaxParameters)
-        return false;
-    record[0] = static_cast<unsigned char>(names.size());
-    for (int i = 0; i < names.size(); ++i)
-        record[1 + i] = static_cast<unsigned char>(names[i]);
-    return true;
 }
 
 template <size_t N>
@@ -91,48 +65,44 @@ ORVInteractiveCommandThreadWorker::ORVInteractiveCommandThreadWorker(ORVInteract
 
 void ORVInteractiveCommandThreadWorker::emitResult(Command command, int returnValue, QByteArray appendData)
 {
-    emit sg_protocolCommandResult(command, returnValue != 0 ? 1 : 0, returnValue, QString(), appendData);
+    emit sg_protocolCommandResult(command, returnValue != CRADLE_OK ? 1 : 0, returnValue, QString(), appendData);
 }
 
 void ORVInteractiveCommandThreadWorker::_st_getVersion(Command command)
 {
-    std::array<unsigned char, kVersionBufferBytes> buffer{};
+    std::array<unsigned char, CRADLE_VERSION_BUFFER_SIZE> buffer{};
     const int rc = cradleCall(cradleCalls().UnitVersionInfo, buffer.data());
-    emitResult(command, rc, bytes(buffer, kVersionReportBytes));
+    emitResult(command, rc, bytes(buffer, CRADLE_VERSION_RECORD_SIZE));
 }
 
 void ORVInteractiveCommandThreadWorker::_st_uploadSettings(Command command, QList<int> param_name,
                                                            QList<int> param_value)
 {
-    std::array<unsigned char, kParameterRecordBytes> record{};
-    if (param_value.size() < param_name.size() || !fillParameterNames(record, param_name)) {
-        emitResult(command, kNotSent);
+    // A request the record cannot hold is refused as not sent, before any frame is built.
+    ParameterRecord::Buffer record{};
+    if (!ParameterRecord::encode(record, param_name, param_value)) {
+        emitResult(command, CRADLE_E_NOT_SENT);
         return;
-    }
-    for (int i = 0; i < param_name.size(); ++i) {
-        const quint16 value = static_cast<quint16>(param_value[i]);
-        record[kParameterValuesOffset + 2 * i] = static_cast<unsigned char>(value & 0xFF);
-        record[kParameterValuesOffset + 2 * i + 1] = static_cast<unsigned char>(value >> 8);
     }
     emitResult(command, cradleCall(cradleCalls().UploadCradleParameter, static_cast<const unsigned char*>(record.data())));
 }
 
 void ORVInteractiveCommandThreadWorker::_st_downloadSettings(Command command, QList<int> param_name)
 {
-    std::array<unsigned char, kParameterRecordBytes> record{};
-    if (!fillParameterNames(record, param_name)) {
-        emitResult(command, kNotSent);
+    ParameterRecord::Buffer record{};
+    if (!ParameterRecord::encodeNumbers(record, param_name)) {
+        emitResult(command, CRADLE_E_NOT_SENT);
         return;
     }
     const int rc = cradleCall(cradleCalls().DownloadCradleParameter, record.data());
-    emitResult(command, rc, rc == 0 ? bytes(record, kParameterRecordBytes) : QByteArray());
+    emitResult(command, rc, rc == CRADLE_OK ? bytes(record, CRADLE_PARAM_RECORD_SIZE) : QByteArray());
 }
 
 void ORVInteractiveCommandThreadWorker::_st_cardleUploadTunningValue(Command command, QList<int> param_value)
 {
-    std::array<unsigned char, kConfigBufferBytes> buffer{};
-    if (param_value.size() > kConfigBufferBytes) {
-        emitResult(command, kNotSent);
+    std::array<unsigned char, CRADLE_CONFIG_BUFFER_SIZE> buffer{};
+    if (param_value.size() > CRADLE_CONFIG_BUFFER_SIZE) {
+        emitResult(command, CRADLE_E_NOT_SENT);
         return;
     }
     for (int i = 0; i < param_value.size(); ++i)
@@ -142,9 +112,9 @@ void ORVInteractiveCommandThreadWorker::_st_cardleUploadTunningValue(Command com
 
 void ORVInteractiveCommandThreadWorker::_st_cardleDownloadTunninValue(Command command)
 {
-    std::array<unsigned char, kConfigBufferBytes> buffer{};
+    std::array<unsigned char, CRADLE_CONFIG_BUFFER_SIZE> buffer{};
     const int rc = cradleCall(cradleCalls().DownloadCradleConfig, buffer.data());
-    emitResult(command, rc, rc == 0 ? bytes(buffer, kConfigBufferBytes) : QByteArray());
+    emitResult(command, rc, rc == CRADLE_OK ? bytes(buffer, CRADLE_CONFIG_BUFFER_SIZE) : QByteArray());
 }
 
 void ORVInteractiveCommandThreadWorker::_st_cardleCalibration(Command command, int para_value)
@@ -176,7 +146,9 @@ void ORVInteractiveCommandThreadWorker::_st_openSerialPort(Command command, QStr
 {
     const std::string name = portName.toStdString();
     const auto openPort = cradleCalls().CSerialOpenPort;
-    if (openPort && openPort(name.c_str(), kBaudRate, kParityNone, kDataBits, kStopBits) != 0) {
+    // The open reports 1 for an open port, not a result code.
+    if (openPort && openPort(name.c_str(), CRADLE_LINE_BAUD, CRADLE_LINE_PARITY, CRADLE_LINE_DATA_BITS,
+                             CRADLE_LINE_STOP_BITS) != 0) {
         statusTimer->start();
         emit sg_protocolCommandResult(command, 0, 0, QString(), QByteArray());
         return;
@@ -194,15 +166,15 @@ void ORVInteractiveCommandThreadWorker::_st_closeSerialPort(Command command)
 
 void ORVInteractiveCommandThreadWorker::_st_updateCradleStatus()
 {
-    std::array<unsigned char, kTelemetryABufferBytes> recordA{};
-    if (cradleCall(cradleCalls().GetLogCradleDataA, recordA.data()) == 0)
-        emitResult(ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAA, 0, bytes(recordA, kTelemetryABytes));
+    std::array<unsigned char, CRADLE_TELEMETRY_A_BUFFER_SIZE> recordA{};
+    if (cradleCall(cradleCalls().GetLogCradleDataA, recordA.data()) == CRADLE_OK)
+        emitResult(ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAA, 0, bytes(recordA, CRADLE_TELEMETRY_A_SIZE));
 
-    std::array<unsigned char, kTelemetryBBufferBytes> recordB{};
+    std::array<unsigned char, CRADLE_TELEMETRY_B_BUFFER_SIZE> recordB{};
     const int rcB = cradleCall(cradleCalls().GetLogCradleDataB, recordB.data());
-    if (rcB == 0)
-        emitResult(ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAB, 0, bytes(recordB, kTelemetryBBytes));
+    if (rcB == CRADLE_OK)
+        emitResult(ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAB, 0, bytes(recordB, CRADLE_TELEMETRY_B_SIZE));
 
-    if (cradleCall(cradleCalls().GetSerialLastError) == kSerialPortRemoved)
+    if (cradleCall(cradleCalls().GetSerialLastError) == CRADLE_SERIAL_PORT_REMOVED)
         emitResult(ORVInteractiveCommandManager::PROTOCOL_SERIALPORTDISCONNECT, rcB);
 }

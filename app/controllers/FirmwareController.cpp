@@ -1,6 +1,7 @@
 #include "FirmwareController.h"
 
 #include "FirmwarePackage.h"
+#include "firmware_package_format.h"
 #include "InstrumentConfig.h"
 #include "UpgradeReport.h"
 
@@ -145,9 +146,18 @@ void FirmwareController::unpackFileFirmware(QString fileName)
 
     for (const FirmwarePackageEntry& entry : package.entries) {
         ORVFirmware* firmware = findFirmware(entry.unitId);
-        // An entry whose image the file does not hold whole is never offered for writing.
-        if (!firmware || !entry.complete)
+        if (!firmware)
             continue;
+        // An entry the upgrade could not write whole is never offered; the technician learns why.
+        if (entry.tooLarge) {
+            emit sigFirmwareEntryTooLarge(firmware->unitName(), entry.imageBytes,
+                                          qint64(firmware_package::kMaxImageBytes));
+            continue;
+        }
+        if (!entry.complete) {
+            emit sigFirmwareEntryIncomplete(firmware->unitName());
+            continue;
+        }
         firmware->setPackagePath(path);
         firmware->setImageHeader(entry.header);
         firmware->setImageStart(entry.imageStart);

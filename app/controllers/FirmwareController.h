@@ -44,6 +44,10 @@ signals:
     void sigGetVersionFailed();
     void sigGetVersionSuccessed();
     void sigFirmwareListModelChanged();
+    // An entry for one of the gimbal's units that is not offered: its image is larger than one
+    // firmware transfer carries, or the file does not hold it whole.
+    void sigFirmwareEntryTooLarge(QString unitName, qint64 imageBytes, qint64 maxImageBytes);
+    void sigFirmwareEntryIncomplete(QString unitName);
 
 public slots:
     void getVersion();

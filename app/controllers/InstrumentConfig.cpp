@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSettings>
-#include <QtEndian>
+
+#include "ParameterRecord.h"
 
 namespace {
 
@@ -16,20 +17,15 @@ constexpr short kMechanismLastPlain = 7;
 constexpr short kMechanismDualLight = 9;
 constexpr short kDualLightListIndex = 8;
 
-// Parameter record as the download reply packs it.
-constexpr int kRecordCountByte = 0;
-constexpr int kRecordValueOffset = 18;
-constexpr int kRecordMaxEntries = 17;
-
 // Control input, mounting and mode go on the wire as index + 1.
 constexpr short kWireIndexBias = 1;
 
-QString parameterKey(int number)
+} // namespace
+
+QString InstrumentConfig::defaultsKey(int number)
 {
     return QString("Param%1").arg(number);
 }
-
-} // namespace
 
 InstrumentConfig::InstrumentConfig(QObject* parent)
     : QObject(parent)
@@ -121,7 +117,7 @@ bool InstrumentConfig::loadDefaultConfig()
     if (defaults.status() != QSettings::NoError)
         return false;
     for (int k : {TYPE_NACELLEINSTALL, TYPE_MODE, TYPE_DISPLAY})
-        m_values[k] = short(defaults.value(parameterKey(k), 1).toInt() - kWireIndexBias);
+        m_values[k] = short(defaults.value(defaultsKey(k), 1).toInt() - kWireIndexBias);
     return true;
 }
 
@@ -263,14 +259,9 @@ void InstrumentConfig::announceInputRange()
 // hold in full are left as they were.
 void InstrumentConfig::storeDownloadedRecord(const QByteArray& record)
 {
-    if (record.size() <= kRecordCountByte)
-        return;
-    const int count = qMin<int>(quint8(record.at(kRecordCountByte)), kRecordMaxEntries);
-    for (int k = 0; k < count && k < TYPE_MAX; ++k) {
-        const int offset = kRecordValueOffset + 2 * k;
-        if (offset + 2 > record.size())
-            break;
-        const short value = qFromLittleEndian<qint16>(record.constData() + offset);
+    const QList<ParameterRecord::Entry> entries = ParameterRecord::decode(record);
+    for (int k = 0; k < entries.size() && k < TYPE_MAX; ++k) {
+        const short value = entries[k].value;
         switch (k) {
         case TYPE_MECHANISM:
             m_values[k] = value;

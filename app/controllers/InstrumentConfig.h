@@ -28,6 +28,8 @@ public:
     // The factory settings file; beside the program unless set otherwise.
     QString defaultsFilePath() const;
     void setDefaultsFilePath(const QString& path);
+    // The key of a gimbal parameter in that file (under the control input's group for channels).
+    static QString defaultsKey(int number);
 
 signals:
     void sigInputChanged(short deviceMaxValue, short deviceMinValue);

@@ -4,7 +4,9 @@
 #include <QSettings>
 #include <QtEndian>
 
+#include "Cradle.h"
 #include "InstrumentConfig.h"
+#include "ParameterRecord.h"
 
 namespace {
 
@@ -13,18 +15,7 @@ constexpr int kFirstDirectionParameter = 13;
 constexpr int kDirectionNormal = 1;
 constexpr int kDirectionReversed = 2;
 
-// Camera modules that use the palette and shutter functions.
-constexpr short kMechanismInfraredThermometric = 4;
-constexpr short kMechanismFixedFocus = 5;
-
-// Parameter record as the download reply packs it.
-constexpr int kRecordCountByte = 0;
-constexpr int kRecordNumberOffset = 1;
-constexpr int kRecordValueOffset = 18;
-constexpr int kRecordMaxEntries = 17;
-
 // Telemetry record B.
-constexpr int kRecordBBytes = 31;
 constexpr int kInputValueOffset = 1;
 constexpr int kOutputOffset = 17;
 constexpr int kModeStatusByte = 25;
@@ -33,11 +24,6 @@ constexpr int kZoomStatusByte = 27;
 constexpr int kLostControlByte = 30;
 
 constexpr float kStatusHundredths = 100.0f;
-
-QString parameterKey(int number)
-{
-    return QString("Param%1").arg(number);
-}
 
 } // namespace
 
@@ -142,13 +128,10 @@ bool JoyStickDevice::canUploadChannelConfig(JoyStickChannelFunc upLoadType)
     for (int f = first; f < CHANNEL_MAX; ++f)
         count(m_channels[f].mapping, 1);
 
-    // Palette and shutter are idle unless the camera has a thermal core that uses them.
-    if (m_instrumentConfig) {
-        const short mechanism = m_instrumentConfig->getInstrumentValue(InstrumentConfig::TYPE_MECHANISM);
-        if (mechanism != kMechanismInfraredThermometric && mechanism != kMechanismFixedFocus) {
-            count(m_channels[CHANNEL_DISPLAY].mapping, -1);
-            count(m_channels[CHANNEL_BAFFLE].mapping, -1);
-        }
+    // Palette and shutter are idle unless the camera belongs to the family that uses them.
+    if (m_instrumentConfig && !m_instrumentConfig->is770K()) {
+        count(m_channels[CHANNEL_DISPLAY].mapping, -1);
+        count(m_channels[CHANNEL_BAFFLE].mapping, -1);
     }
 
     for (int users_of_channel : users) {
@@ -205,17 +188,17 @@ bool JoyStickDevice::loadDefaultConfig()
     if (group.isEmpty())
         return false;
 
+    auto key = [&group](int number) { return group + "/" + InstrumentConfig::defaultsKey(number); };
+
     // TTL and CAN carry commands, not receiver channels, so there is no mapping to restore.
     const bool reloadMapping = m_instrumentConfig->canReloadControllerMapping();
     for (int f = 0; f < CHANNEL_MAX; ++f) {
         m_channels[f].mapping = reloadMapping
-            ? short(defaults.value(group + "/" + parameterKey(kFirstMappingParameter + f), f).toInt())
+            ? short(defaults.value(key(kFirstMappingParameter + f), f).toInt())
             : short(0);
     }
     for (int f = 0; f < CHANNEL_MAX; ++f) {
-        const int direction =
-            defaults.value(group + "/" + parameterKey(kFirstDirectionParameter + f), kDirectionNormal)
-                .toInt();
+        const int direction = defaults.value(key(kFirstDirectionParameter + f), kDirectionNormal).toInt();
         m_channels[f].reverse = direction != kDirectionNormal;
     }
     return true;
@@ -250,7 +233,7 @@ void JoyStickDevice::st_serial_event(ORVInteractiveCommandManager::ProtocolComma
         break;
     case ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAB:
         // A truncated record is dropped whole rather than half applied.
-        if (appendData.size() < kRecordBBytes)
+        if (appendData.size() < CRADLE_TELEMETRY_B_SIZE)
             break;
         storeTelemetry(appendData);
         emit sigRefreshValue();
@@ -264,16 +247,9 @@ void JoyStickDevice::st_serial_event(ORVInteractiveCommandManager::ProtocolComma
 // Read by parameter number; entries the record does not hold in full are skipped.
 void JoyStickDevice::storeDownloadedRecord(const QByteArray& record)
 {
-    if (record.size() <= kRecordCountByte)
-        return;
-    const int count = qMin<int>(quint8(record.at(kRecordCountByte)), kRecordMaxEntries);
-    for (int i = 0; i < count; ++i) {
-        const int numberByte = kRecordNumberOffset + i;
-        const int valueOffset = kRecordValueOffset + 2 * i;
-        if (valueOffset + 2 > record.size())
-            break;
-        const int number = quint8(record.at(numberByte));
-        const short value = qFromLittleEndian<qint16>(record.constData() + valueOffset);
+    for (const ParameterRecord::Entry& entry : ParameterRecord::decode(record)) {
+        const int number = entry.number;
+        const short value = entry.value;
         if (number >= kFirstMappingParameter && number < kFirstMappingParameter + CHANNEL_MAX)
             m_channels[number - kFirstMappingParameter].mapping = value;
         else if (number >= kFirstDirectionParameter && number < kFirstDirectionParameter + CHANNEL_MAX)

@@ -6,9 +6,13 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "Cradle.h"
+
 namespace {
 
 constexpr int kParameterCount = PidTunning::DefUnKnow;
+// One configuration byte per tuning value.
+static_assert(kParameterCount == CRADLE_CONFIG_RECORD_SIZE);
 constexpr int kFactoryPercent = 100;
 
 const QStringList& keyTable()

@@ -2,9 +2,10 @@
 
 #include <QtEndian>
 
+#include "Cradle.h"
+
 namespace {
 
-constexpr int kRecordABytes = 19;
 constexpr int kRateOffset = 1;        // X, Y, Z rotation rates
 constexpr int kAccelOffset = 7;       // X, Y, Z accelerations
 constexpr int kAttitudeOffset = 13;   // roll, pitch, heading
@@ -55,9 +56,12 @@ void SensorsInformation::st_serial_event(ORVInteractiveCommandManager::ProtocolC
     if (command != ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAA)
         return;
     // A truncated record cannot be told apart from noise; keep the last good values.
-    if (appendData.size() < kRecordABytes)
+    if (appendData.size() < CRADLE_TELEMETRY_A_SIZE)
         return;
 
+    // Not a mix-up: the SENSOR_ACC* entries hold the rotation rates and SENSOR_GRY* the
+    // accelerations. The names are fixed by the QML interface and the pages label them this way,
+    // so "fixing" the mapping would swap the two groups on screen.
     const SensorDataIndex rates[] = {SENSOR_ACCX, SENSOR_ACCY, SENSOR_ACCZ};
     const SensorDataIndex accels[] = {SENSOR_GRYX, SENSOR_GRYY, SENSOR_GRYZ};
     const SensorDataIndex angles[] = {SENSOR_ROLL, SENSOR_PITCH, SENSOR_YAW};

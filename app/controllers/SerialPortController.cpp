@@ -20,14 +20,22 @@ SerialPortController::SerialPortController(QObject* parent)
 void SerialPortController::refreshAvailableSerialPorts()
 {
     availablePorts.clear();
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        availablePorts.append(info.portName());
+    if (systemPortsListed) {
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+            availablePorts.append(info.portName());
+    }
     const QString extra = qEnvironmentVariable(kExtraPortsVariable);
     for (const QString& path : extra.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
         if (QFileInfo::exists(path))
             availablePorts.append(path);
     }
     emit availableSerialPortsChanged();
+}
+
+void SerialPortController::setSystemPortsListed(bool listed)
+{
+    systemPortsListed = listed;
+    refreshAvailableSerialPorts();
 }
 
 bool SerialPortController::isSerialPortValid()

@@ -19,6 +19,9 @@ public:
 
     QStringList availableSerialPorts() const { return availablePorts; }
     QString opendPortName() const { return openedPort; }
+    // With the system's ports left out only the extra ports are offered; tests use it to see the
+    // panel without any port on machines that have serial ports.
+    void setSystemPortsListed(bool listed);
 
 signals:
     void availableSerialPortsChanged();
@@ -39,6 +42,7 @@ public:
 private:
     QStringList availablePorts;
     QString openedPort;
+    bool systemPortsListed = true;
     ORVInteractiveCommandManager* manager;
 };
 

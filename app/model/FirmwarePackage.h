@@ -14,7 +14,9 @@ struct FirmwarePackageEntry {
     QString version;                  // "major.minor"
     qint64 imageStart = 0;            // position of the first image byte in the file
     ORVFirmware::ImageHeader header{}; // the entry header, its length field in host byte order
-    bool complete = false;            // whole header present and the image lies within the file
+    qint64 imageBytes = 0;            // the length the header claims
+    bool tooLarge = false;            // more than one firmware transfer can carry
+    bool complete = false;            // whole header present, not too large, and the image lies within the file
 };
 
 struct FirmwarePackage {
@@ -26,9 +28,6 @@ struct FirmwarePackage {
     Verdict verdict = NotAPackage;
     QList<FirmwarePackageEntry> entries;
 };
-
-// An image larger than this is taken for a corrupt header and never used.
-constexpr qint64 kMaxFirmwareImageBytes = 16 * 1024 * 1024;
 
 // Reads a package (big-endian) from an open, seekable device. The package fits the gimbal when the
 // bit for cameraModuleCode (1 to 64) is set in its compatibility mask.

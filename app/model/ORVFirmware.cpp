@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-namespace {
-constexpr int kLengthOffset = 12;
-}
-
 ORVFirmware::ORVFirmware(quint8 unitId, quint8 hardwareVersion, const QString& appVersion)
     : unitId(unitId), hardwareVersion(hardwareVersion), appVersion(appVersion), fileAppVersion(QStringLiteral("--")),
       upgradeStatus(0), wantUpdate(false), imageStart(0), imageHeader{}
@@ -15,7 +11,7 @@ ORVFirmware::ORVFirmware(quint8 unitId, quint8 hardwareVersion, const QString& a
 quint32 ORVFirmware::imageLength() const
 {
     quint32 length = 0;
-    std::memcpy(&length, imageHeader.data() + kLengthOffset, sizeof length);
+    std::memcpy(&length, imageHeader.data() + firmware_package::kEntryLengthOffset, sizeof length);
     return length;
 }
 

@@ -7,12 +7,14 @@
 #include <array>
 #include <cstdint>
 
+#include "firmware_package_format.h"
+
 // One firmware-carrying unit of the gimbal: what it runs, and which image of a loaded package
 // the next upgrade would write to it.
 class ORVFirmware
 {
 public:
-    static constexpr int kImageHeaderBytes = 16;
+    static constexpr int kImageHeaderBytes = int(firmware_package::kEntryHeaderBytes);
     using ImageHeader = std::array<quint8, kImageHeaderBytes>;
 
     ORVFirmware(quint8 unitId, quint8 hardwareVersion, const QString& appVersion);

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "Cradle.h"
 #include "ORVInteractiveCommandManager.h"
 #include "ScriptedCradle.h"
 
@@ -108,8 +109,8 @@ private slots:
 
     void pollReportsTelemetryThenDisconnectUntilClosed()
     {
-        const QByteArray recordA = QByteArray(19, '\x11') + QByteArray(5, '\x99');
-        const QByteArray recordB = QByteArray(31, '\x22') + QByteArray(5, '\x99');
+        const QByteArray recordA = QByteArray(CRADLE_TELEMETRY_A_SIZE, '\x11') + QByteArray(5, '\x99');
+        const QByteArray recordB = QByteArray(CRADLE_TELEMETRY_B_SIZE, '\x22') + QByteArray(5, '\x99');
         ScriptedCradle::with([&](ScriptedCradle::State& s) {
             s.telemetryA = recordA;
             s.telemetryB = recordB;
@@ -121,21 +122,21 @@ private slots:
         QCOMPARE(opened.errorInfo, QString());
 
         const Result a = results.next(M::PROTOCOL_CRADLEDATAA);
-        QCOMPARE(a.appendData, recordA.left(19));
+        QCOMPARE(a.appendData, recordA.left(CRADLE_TELEMETRY_A_SIZE));
         const Result b = results.next(M::PROTOCOL_CRADLEDATAB);
-        QCOMPARE(b.appendData, recordB.left(31));
+        QCOMPARE(b.appendData, recordB.left(CRADLE_TELEMETRY_B_SIZE));
         QCOMPARE(results.count(M::PROTOCOL_SERIALPORTDISCONNECT), 0);
 
         // The port vanishes: B keeps its last record answer, and every tick reports the loss.
         ScriptedCradle::with([](ScriptedCradle::State& s) {
-            s.lastError = 7;
-            s.telemetryBResult = 11;
+            s.lastError = CRADLE_SERIAL_PORT_REMOVED;
+            s.telemetryBResult = CRADLE_E_NO_RECORD;
         });
         // The tick that first sees the loss may have read B just before the change.
         results.next(M::PROTOCOL_SERIALPORTDISCONNECT);
         const Result lost = results.next(M::PROTOCOL_SERIALPORTDISCONNECT);
         QCOMPARE(lost.result, 1);
-        QCOMPARE(lost.errorCode, 11);
+        QCOMPARE(lost.errorCode, int(CRADLE_E_NO_RECORD));
         QVERIFY(results.count(M::PROTOCOL_CRADLEDATAA) >= 2);
 
         emit M::instance()->sg_closeSerialPort(M::PROTOCOL_SERIALPORTCLOSE);
@@ -155,7 +156,7 @@ private slots:
         const Result up = results.next(M::PROTOCOL_PARAMETERCHANNELUPLOAD);
         QCOMPARE(up.result, 0);
         QVERIFY(up.appendData.isEmpty());
-        QByteArray expected(52, '\0');
+        QByteArray expected(CRADLE_PARAM_RECORD_SIZE, '\0');
         expected[0] = 3;
         expected[1] = 5;
         expected[2] = 6;
@@ -167,19 +168,19 @@ private slots:
         emit M::instance()->sg_downloadSettings(M::PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD, {4, 0});
         const Result down = results.next(M::PROTOCOL_PARAMETERINSTRUMENTDOWNLOAD);
         QCOMPARE(down.result, 0);
-        QCOMPARE(down.appendData.size(), 52);
+        QCOMPARE(down.appendData.size(), int(CRADLE_PARAM_RECORD_SIZE));
         QCOMPARE(down.appendData.left(3), hex("020400"));
         QCOMPARE(down.appendData.mid(18, 4), hex("08000201"));
 
         emit M::instance()->sg_downloadSettings(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD, {});
         const Result none = results.next(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD);
-        QCOMPARE(none.appendData, QByteArray(52, '\0'));
+        QCOMPARE(none.appendData, QByteArray(CRADLE_PARAM_RECORD_SIZE, '\0'));
 
-        ScriptedCradle::with([](ScriptedCradle::State& s) { s.parameterResult = 3; });
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.parameterResult = CRADLE_E_PARAM_REFUSED_FD; });
         emit M::instance()->sg_downloadSettings(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD, {5});
         const Result refused = results.next(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD);
         QCOMPARE(refused.result, 1);
-        QCOMPARE(refused.errorCode, 3);
+        QCOMPARE(refused.errorCode, int(CRADLE_E_PARAM_REFUSED_FD));
         QVERIFY(refused.appendData.isEmpty());
     }
 
@@ -187,15 +188,15 @@ private slots:
     {
         Results results;
         QList<int> names;
-        for (int i = 0; i < 18; ++i)
+        for (int i = 0; i <= CRADLE_PARAM_MAX_COUNT; ++i)
             names.append(i);
         emit M::instance()->sg_uploadSettings(M::PROTOCOL_PARAMETERCHANNELUPLOAD, names, names);
-        QCOMPARE(results.next(M::PROTOCOL_PARAMETERCHANNELUPLOAD).errorCode, 1);
+        QCOMPARE(results.next(M::PROTOCOL_PARAMETERCHANNELUPLOAD).errorCode, int(CRADLE_E_NOT_SENT));
         emit M::instance()->sg_uploadSettings(M::PROTOCOL_PARAMETERINSTRUMENTUPLOAD, {1, 2}, {1});
-        QCOMPARE(results.next(M::PROTOCOL_PARAMETERINSTRUMENTUPLOAD).errorCode, 1);
+        QCOMPARE(results.next(M::PROTOCOL_PARAMETERINSTRUMENTUPLOAD).errorCode, int(CRADLE_E_NOT_SENT));
         emit M::instance()->sg_downloadSettings(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD, names);
         QCOMPARE(results.next(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD).result, 1);
-        emit M::instance()->sg_cardleUploadTunningValue(M::PROTOCOL_PARAMETERTUNNINGUPLOAD, QVector<int>(41, 1).toList());
+        emit M::instance()->sg_cardleUploadTunningValue(M::PROTOCOL_PARAMETERTUNNINGUPLOAD, QVector<int>(CRADLE_CONFIG_BUFFER_SIZE + 1, 1).toList());
         QCOMPARE(results.next(M::PROTOCOL_PARAMETERTUNNINGUPLOAD).result, 1);
         QCOMPARE(ScriptedCradle::callCount("UploadCradleParameter"), 0);
         QCOMPARE(ScriptedCradle::callCount("DownloadCradleParameter"), 0);
@@ -206,13 +207,13 @@ private slots:
     {
         Results results;
         QList<int> values;
-        for (int i = 0; i < 38; ++i)
+        for (int i = 0; i < CRADLE_CONFIG_RECORD_SIZE; ++i)
             values.append(0x100 + i);
         emit M::instance()->sg_cardleUploadTunningValue(M::PROTOCOL_PARAMETERTUNNINGUPLOAD, values);
         QCOMPARE(results.next(M::PROTOCOL_PARAMETERTUNNINGUPLOAD).result, 0);
         const QByteArray sent = ScriptedCradle::with([](ScriptedCradle::State& s) { return s.lastConfigRecord; });
-        QCOMPARE(sent.size(), 40);
-        for (int i = 0; i < 38; ++i)
+        QCOMPARE(sent.size(), int(CRADLE_CONFIG_BUFFER_SIZE));
+        for (int i = 0; i < CRADLE_CONFIG_RECORD_SIZE; ++i)
             QCOMPARE(quint8(sent[i]), quint8(i));
         QCOMPARE(sent.right(2), QByteArray(2, '\0'));
 
@@ -221,11 +222,11 @@ private slots:
         emit M::instance()->sg_cardleDownloadTunninValue(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD);
         QCOMPARE(results.next(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD).appendData, record);
 
-        ScriptedCradle::with([](ScriptedCradle::State& s) { s.configResult = 14; });
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.configResult = CRADLE_E_NOT_STARTED; });
         emit M::instance()->sg_cardleDownloadTunninValue(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD);
         const Result closed = results.next(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD);
         QCOMPARE(closed.result, 1);
-        QCOMPARE(closed.errorCode, 14);
+        QCOMPARE(closed.errorCode, int(CRADLE_E_NOT_STARTED));
         QVERIFY(closed.appendData.isEmpty());
     }
 
@@ -238,14 +239,14 @@ private slots:
         QCOMPARE(calibration.appendData, hex("03000000"));
         QCOMPARE(ScriptedCradle::with([](ScriptedCradle::State& s) { return s.lastCalibration; }), 3);
 
-        ScriptedCradle::with([](ScriptedCradle::State& s) { s.controlResult = 7; });
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.controlResult = CRADLE_STATUS_DONE; });
         emit M::instance()->sg_cardleStart(M::PROTOCOL_CRADLESTART);
         emit M::instance()->sg_cardleStop(M::PROTOCOL_CRADLESTOP);
         emit M::instance()->sg_cardleUpdateFirm(M::PROTOCOL_CRADLEUPDATEFIRM);
         for (M::ProtocolCommandEnum command : {M::PROTOCOL_CRADLESTART, M::PROTOCOL_CRADLESTOP, M::PROTOCOL_CRADLEUPDATEFIRM}) {
             const Result r = results.next(command);
             QCOMPARE(r.result, 1);
-            QCOMPARE(r.errorCode, 7);
+            QCOMPARE(r.errorCode, int(CRADLE_STATUS_DONE));
             QVERIFY(r.appendData.isEmpty());
         }
         QCOMPARE(ScriptedCradle::calls(),
@@ -256,14 +257,14 @@ private slots:
     {
         Results results;
         ScriptedCradle::with([](ScriptedCradle::State& s) {
-            s.versionResult = 2;
-            s.versionRecord = QByteArray(188, '\x07');
+            s.versionResult = CRADLE_E_NO_REPLY;
+            s.versionRecord = QByteArray(CRADLE_VERSION_BUFFER_SIZE, '\x07');
         });
         emit M::instance()->sg_getVersion(M::PROTOCOL_GETVERSION);
         const Result r = results.next(M::PROTOCOL_GETVERSION);
         QCOMPARE(r.result, 1);
-        QCOMPARE(r.errorCode, 2);
-        QCOMPARE(r.appendData, QByteArray(187, '\x07'));
+        QCOMPARE(r.errorCode, int(CRADLE_E_NO_REPLY));
+        QCOMPARE(r.appendData, QByteArray(CRADLE_VERSION_RECORD_SIZE, '\x07'));
     }
 
     void upgradeResultStopsTheProgressReports()
@@ -284,8 +285,8 @@ private slots:
 private:
     static QByteArray TestBytes()
     {
-        QByteArray bytes(40, '\0');
-        for (int i = 0; i < 40; ++i)
+        QByteArray bytes(CRADLE_CONFIG_BUFFER_SIZE, '\0');
+        for (int i = 0; i < CRADLE_CONFIG_BUFFER_SIZE; ++i)
             bytes[i] = char(0xA0 + i);
         return bytes;
     }

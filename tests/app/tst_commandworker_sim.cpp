@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "Cradle.h"
 #include "FirmwareController.h"
 #include "InstrumentConfig.h"
 #include "ORVInteractiveCommandManager.h"
@@ -107,14 +108,14 @@ private slots:
         emit M::instance()->sg_openSerialPort(M::PROTOCOL_SERIALPORTOPEN, dir.filePath("no-such-tty"));
         const Result r = results.next(M::PROTOCOL_SERIALPORTOPEN);
         QCOMPARE(r.result, 1);
-        QCOMPARE(r.errorCode, 2);
+        QCOMPARE(r.errorCode, int(CRADLE_SERIAL_OPEN_FAILED));
         QCOMPARE(r.errorInfo, QStringLiteral("SERIAL_OPENFAILED"));
     }
 
     void telemetryThenUnplugUntilClosed()
     {
-        std::array<uint8_t, 19> recordA{};
-        std::array<uint8_t, 31> recordB{};
+        std::array<uint8_t, CRADLE_TELEMETRY_A_SIZE> recordA{};
+        std::array<uint8_t, CRADLE_TELEMETRY_B_SIZE> recordB{};
         for (size_t i = 0; i < recordA.size(); ++i)
             recordA[i] = uint8_t(0x30 + i);
         for (size_t i = 0; i < recordB.size(); ++i)
@@ -125,21 +126,21 @@ private slots:
         Results results;
         open(results);
         const Result a = results.next(M::PROTOCOL_CRADLEDATAA);
-        QCOMPARE(a.appendData, QByteArray(reinterpret_cast<const char*>(recordA.data()), 19));
+        QCOMPARE(a.appendData, QByteArray(reinterpret_cast<const char*>(recordA.data()), CRADLE_TELEMETRY_A_SIZE));
         const Result b = results.next(M::PROTOCOL_CRADLEDATAB);
-        QCOMPARE(b.appendData, QByteArray(reinterpret_cast<const char*>(recordB.data()), 31));
+        QCOMPARE(b.appendData, QByteArray(reinterpret_cast<const char*>(recordB.data()), CRADLE_TELEMETRY_B_SIZE));
 
         sim->unplug();
         QCOMPARE(results.next(M::PROTOCOL_SERIALPORTDISCONNECT).result, 0);
         QCOMPARE(results.next(M::PROTOCOL_SERIALPORTDISCONNECT).result, 0);
         // The stored records still answer while the loss is reported.
-        QCOMPARE(results.next(M::PROTOCOL_CRADLEDATAA).appendData.size(), 19);
+        QCOMPARE(results.next(M::PROTOCOL_CRADLEDATAA).appendData.size(), int(CRADLE_TELEMETRY_A_SIZE));
 
         close(results);
         const int seen = results.spy.size();
         emit M::instance()->sg_cardleStop(M::PROTOCOL_CRADLESTOP);
         const Result stop = results.next(M::PROTOCOL_CRADLESTOP);
-        QCOMPARE(stop.errorCode, 14);
+        QCOMPARE(stop.errorCode, int(CRADLE_E_NOT_STARTED));
         QCOMPARE(results.spy.size(), seen + 1);
     }
 
@@ -150,7 +151,7 @@ private slots:
         emit M::instance()->sg_getVersion(M::PROTOCOL_GETVERSION);
         const Result version = results.next(M::PROTOCOL_GETVERSION);
         QCOMPARE(version.result, 0);
-        QCOMPARE(version.appendData.size(), 187);
+        QCOMPARE(version.appendData.size(), int(CRADLE_VERSION_RECORD_SIZE));
         QCOMPARE(int(version.appendData[0]), 4);
         QCOMPARE(quint8(version.appendData[1 + 6 * 3]), quint8(8));
 
@@ -161,11 +162,11 @@ private slots:
         emit M::instance()->sg_downloadSettings(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD, {13, 5});
         const Result down = results.next(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD);
         QCOMPARE(down.result, 0);
-        QCOMPARE(down.appendData.size(), 52);
-        QCOMPARE(down.appendData.mid(18, 4), QByteArray::fromHex("02010300"));
+        QCOMPARE(down.appendData.size(), int(CRADLE_PARAM_RECORD_SIZE));
+        QCOMPARE(down.appendData.mid(CRADLE_PARAM_VALUES_OFFSET, 4), QByteArray::fromHex("02010300"));
 
         QList<int> values;
-        for (int i = 0; i < 38; ++i)
+        for (int i = 0; i < CRADLE_CONFIG_RECORD_SIZE; ++i)
             values.append(i + 1);
         emit M::instance()->sg_cardleUploadTunningValue(M::PROTOCOL_PARAMETERTUNNINGUPLOAD, values);
         QCOMPARE(results.next(M::PROTOCOL_PARAMETERTUNNINGUPLOAD).result, 0);
@@ -173,7 +174,7 @@ private slots:
         emit M::instance()->sg_cardleDownloadTunninValue(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD);
         const Result config = results.next(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD);
         QCOMPARE(config.result, 0);
-        QCOMPARE(config.appendData.size(), 40);
+        QCOMPARE(config.appendData.size(), int(CRADLE_CONFIG_BUFFER_SIZE));
         QCOMPARE(int(config.appendData[0]), 1);
         QCOMPARE(int(config.appendData[37]), 38);
 

@@ -174,7 +174,26 @@ private slots:
     {
         loadIfbAndMz();
         QSignalSpy results(M::instance(), &M::sg_protocolCommandResult);
-        QSignalSpy progress(M::instance(), &M::sg_moduleUpgradeProgressChanged);
+        // Progress reports and the final result, in the order they arrive. Each write may finish
+        // (writing 100) only once a report names its unit: the manager has taken the module's
+        // announcement by then, so its reset cannot clear the 100.
+        QStringList events;
+        QObject context;
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.writePermits = 0; });
+        connect(M::instance(), &M::sg_moduleUpgradeProgressChanged, &context, [&events](qint8 unitId, double percent) {
+            events << QStringLiteral("%1:%2").arg(unitId).arg(percent);
+            ScriptedCradle::with([unitId](ScriptedCradle::State& s) {
+                if (s.writeWaiting && s.writtenImages.last().first == unitId) {
+                    s.writeWaiting = false;
+                    ++s.writePermits;
+                    ScriptedCradle::changed().notify_all();
+                }
+            });
+        });
+        connect(M::instance(), &M::sg_protocolCommandResult, &context, [&events](M::ProtocolCommandEnum command) {
+            if (command == M::PROTOCOL_UPDATEFIRM)
+                events << QStringLiteral("final");
+        });
         controller->updateFirm();
         QVERIFY(waitFor("sigFileUpgradeFinished"));
         QCOMPARE(recorder->names(), QStringList({"sigFileUpgradeStart", "sigFileUpgradeFinished"}));
@@ -187,11 +206,12 @@ private slots:
         QCOMPARE(written[0].second, ifbImage);
         QCOMPARE(written[1].first, 8);
         QCOMPARE(written[1].second, mzImage);
-        // Each write is followed by a one-second pause, so the 500 ms timer reports the second module.
-        bool sawMz = false;
-        for (const QList<QVariant>& args : progress)
-            sawMz = sawMz || args.at(0).toInt() == 8;
-        QVERIFY(sawMz);
+        // Each write is followed by a one-second pause, so the 500 ms timer reports every written
+        // unit at 100 before the final result.
+        const QStringList beforeFinal = events.mid(0, events.indexOf(QStringLiteral("final")));
+        QVERIFY2(events.contains(QStringLiteral("final")), qPrintable(events.join(' ')));
+        QVERIFY2(beforeFinal.contains(QStringLiteral("1:100")), qPrintable(events.join(' ')));
+        QVERIFY2(beforeFinal.contains(QStringLiteral("8:100")), qPrintable(events.join(' ')));
         QCOMPARE(unit(1)->getUpgradeStatus(), -1);
         QCOMPARE(unit(1)->getAppVersion(), QStringLiteral("2.0"));
         QCOMPARE(unit(8)->getUpgradeStatus(), -1);

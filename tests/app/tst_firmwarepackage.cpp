@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "FirmwareController.h"
+#include "firmware_package_format.h"
 #include "InstrumentConfig.h"
 #include "SignalRecorder.h"
 #include "TestPackages.h"
@@ -119,26 +120,42 @@ private slots:
         QCOMPARE(controller->firmwareListModel()->rowCount(), 0);
     }
 
-    void incompleteEntriesAreNeverMarked()
+    void incompleteEntriesAreNeverMarkedButNamed()
     {
+        const QStringList incomplete = {"sigFirmwareEntryIncomplete", "sigFileInfoChanged"};
+        QSignalSpy cut(controller, &FirmwareController::sigFirmwareEntryIncomplete);
+        QSignalSpy large(controller, &FirmwareController::sigFirmwareEntryTooLarge);
+
         // The header of the second entry is cut short.
         QByteArray truncated = package({{1, 1, 0, imageOf(10, 1)}, {8, 1, 1, imageOf(10, 2)}}, kMaskForCode4);
         truncated.chop(10 + 8);
-        QCOMPARE(load(truncated), kAccepted);
+        QCOMPARE(load(truncated), incomplete);
         QVERIFY(unit(1)->getWantUpdate());
         QVERIFY(!unit(8)->getWantUpdate());
+        QCOMPARE(cut.takeFirst().at(0).toString(), QStringLiteral("MZ"));
 
         // The image claims more bytes than the file holds.
         Image pastEnd{8, 3, 0, imageOf(100, 3), 101};
-        QCOMPARE(load(package({{1, 1, 0, imageOf(10, 1)}, pastEnd}, kMaskForCode4)), kAccepted);
+        QCOMPARE(load(package({{1, 1, 0, imageOf(10, 1)}, pastEnd}, kMaskForCode4)), incomplete);
         QVERIFY(unit(1)->getWantUpdate());
         QVERIFY(!unit(8)->getWantUpdate());
         QCOMPARE(unit(8)->getFileAppVersion(), QStringLiteral("--"));
+        QCOMPARE(cut.takeFirst().at(0).toString(), QStringLiteral("MZ"));
 
-        // A length beyond any real image is refused even when the file is that long.
-        Image huge{8, 3, 0, QByteArray(), 0xFFFFFFF0};
-        QCOMPARE(load(package({huge}, kMaskForCode4)), kAccepted);
-        QVERIFY(!controller->canUpdateFirm());
+        // One byte more than a firmware transfer carries is refused even when the file holds it,
+        // and the reason names both sizes; the largest image that fits is offered.
+        const qint64 limit = qint64(firmware_package::kMaxImageBytes);
+        Image tooLarge{2, 3, 0, QByteArray(), limit + 1};
+        Image largest{4, 3, 0, QByteArray(int(limit), '\x5A')};
+        QCOMPARE(load(package({largest, tooLarge}, kMaskForCode4)),
+                 QStringList({"sigFirmwareEntryTooLarge", "sigFileInfoChanged"}));
+        QCOMPARE(large.takeFirst(), QVariantList({QStringLiteral("MX"), limit + 1, limit}));
+        QVERIFY(!unit(2)->getWantUpdate());
+        QVERIFY(unit(4)->getWantUpdate());
+
+        // An entry for a unit the gimbal does not have is skipped without a word.
+        QCOMPARE(load(package({{16, 1, 0, QByteArray()}}, kMaskForCode4)), kAccepted);
+        QVERIFY(cut.isEmpty() && large.isEmpty());
     }
 
     void secondPackageReplacesTheFirst()

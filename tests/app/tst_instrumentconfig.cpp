@@ -3,6 +3,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include "Cradle.h"
 #include "InstrumentConfig.h"
 #include "ORVInteractiveCommandManager.h"
 #include "SignalRecorder.h"
@@ -12,17 +13,14 @@ using I = InstrumentConfig;
 
 namespace {
 
-constexpr int kParameterRecordBytes = 52;
-constexpr int kRecordValueOffset = 18;
-
 // A download reply as the worker packs it: count, parameter numbers, little-endian values.
 QByteArray parameterRecord(const QList<int>& values, int count = -1)
 {
-    QByteArray record(kParameterRecordBytes, '\0');
-    record[0] = char(count < 0 ? values.size() : count);
+    QByteArray record(CRADLE_PARAM_RECORD_SIZE, '\0');
+    record[CRADLE_PARAM_COUNT_OFFSET] = char(count < 0 ? values.size() : count);
     for (int i = 0; i < values.size(); ++i) {
-        record[1 + i] = char(i);
-        qToLittleEndian<qint16>(qint16(values[i]), record.data() + kRecordValueOffset + 2 * i);
+        record[CRADLE_PARAM_NUMBERS_OFFSET + i] = char(i);
+        qToLittleEndian<qint16>(qint16(values[i]), record.data() + CRADLE_PARAM_VALUES_OFFSET + 2 * i);
     }
     return record;
 }
@@ -250,7 +248,7 @@ private slots:
         const QList<int> before = {4, 1, 1, 1, 1};
         QTest::newRow("count 2") << parameterRecord({2, 3, 2, 1, 10}, 2) << QList<int>({2, 2, 1, 1, 1});
         QTest::newRow("count 255") << parameterRecord({2, 3, 2, 1, 10}, 255) << QList<int>({2, 2, 1, 0, 2});
-        QTest::newRow("cut after two values") << parameterRecord({2, 3, 2, 1, 10}).left(kRecordValueOffset + 4)
+        QTest::newRow("cut after two values") << parameterRecord({2, 3, 2, 1, 10}).left(CRADLE_PARAM_VALUES_OFFSET + 4)
                                               << QList<int>({2, 2, 1, 1, 1});
         QTest::newRow("count only") << QByteArray(1, '\x05') << before;
         QTest::newRow("empty") << QByteArray() << before;
@@ -278,9 +276,9 @@ private slots:
 
     void versionQueryTriggersDownload()
     {
-        reply(Manager::PROTOCOL_GETVERSION, 1, QByteArray(187, '\0'));
+        reply(Manager::PROTOCOL_GETVERSION, 1, QByteArray(CRADLE_VERSION_RECORD_SIZE, '\0'));
         QCOMPARE(seen(), QStringList());
-        reply(Manager::PROTOCOL_GETVERSION, 0, QByteArray(187, '\0'));
+        reply(Manager::PROTOCOL_GETVERSION, 0, QByteArray(CRADLE_VERSION_RECORD_SIZE, '\0'));
         QCOMPARE(seen(), QStringList({"sigDownloading", "sg_downloadSettings"}));
     }
 

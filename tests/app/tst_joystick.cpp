@@ -3,6 +3,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include "Cradle.h"
 #include "InstrumentConfig.h"
 #include "JoyStickDevice.h"
 #include "ORVInteractiveCommandManager.h"
@@ -14,18 +15,15 @@ using J = JoyStickDevice;
 namespace {
 
 constexpr int kFunctions = J::CHANNEL_MAX;
-constexpr int kParameterRecordBytes = 52;
-constexpr int kRecordValueOffset = 18;
-constexpr int kRecordBBytes = 31;
 
 // A download reply as the worker packs it: count, parameter numbers, little-endian values.
 QByteArray parameterRecord(const QList<QPair<int, int>>& entries, int count = -1)
 {
-    QByteArray record(kParameterRecordBytes, '\0');
-    record[0] = char(count < 0 ? entries.size() : count);
+    QByteArray record(CRADLE_PARAM_RECORD_SIZE, '\0');
+    record[CRADLE_PARAM_COUNT_OFFSET] = char(count < 0 ? entries.size() : count);
     for (int i = 0; i < entries.size(); ++i) {
-        record[1 + i] = char(entries[i].first);
-        qToLittleEndian<qint16>(qint16(entries[i].second), record.data() + kRecordValueOffset + 2 * i);
+        record[CRADLE_PARAM_NUMBERS_OFFSET + i] = char(entries[i].first);
+        qToLittleEndian<qint16>(qint16(entries[i].second), record.data() + CRADLE_PARAM_VALUES_OFFSET + 2 * i);
     }
     return record;
 }
@@ -33,7 +31,7 @@ QByteArray parameterRecord(const QList<QPair<int, int>>& entries, int count = -1
 // Inputs 1000 + 100 f, outputs f - 4, statuses 1 (mode), 2 (recording), 126 (zoom), receiver lost.
 QByteArray telemetryRecord()
 {
-    QByteArray block(kRecordBBytes, '\0');
+    QByteArray block(CRADLE_TELEMETRY_B_SIZE, '\0');
     for (int f = 0; f < kFunctions; ++f) {
         qToLittleEndian<quint16>(quint16(1000 + 100 * f), block.data() + 1 + 2 * f);
         block[17 + f] = char(f - 4);
@@ -249,7 +247,7 @@ private slots:
     {
         // The count claims more entries than a record can hold, and the record itself is cut short.
         QByteArray record = parameterRecord({{5, 10}, {6, 11}, {7, 12}}, 200);
-        reply(Manager::PROTOCOL_PARAMETERCHANNELDOWNLOAD, 0, record.left(kRecordValueOffset + 4));
+        reply(Manager::PROTOCOL_PARAMETERCHANNELDOWNLOAD, 0, record.left(CRADLE_PARAM_VALUES_OFFSET + 4));
         QCOMPARE(mappingsOf(*m_device), QList<int>({10, 11, 2, 3, 4, 5, 6, 7}));
         reply(Manager::PROTOCOL_PARAMETERCHANNELDOWNLOAD, 0, QByteArray());
         QCOMPARE(mappingsOf(*m_device), QList<int>({10, 11, 2, 3, 4, 5, 6, 7}));
@@ -265,9 +263,9 @@ private slots:
 
     void versionQueryTriggersDownload()
     {
-        reply(Manager::PROTOCOL_GETVERSION, 1, QByteArray(187, '\0'));
+        reply(Manager::PROTOCOL_GETVERSION, 1, QByteArray(CRADLE_VERSION_RECORD_SIZE, '\0'));
         QCOMPARE(seen(), QStringList());
-        reply(Manager::PROTOCOL_GETVERSION, 0, QByteArray(187, '\0'));
+        reply(Manager::PROTOCOL_GETVERSION, 0, QByteArray(CRADLE_VERSION_RECORD_SIZE, '\0'));
         QCOMPARE(seen(), QStringList({"sigDownloading", "sg_downloadSettings"}));
     }
 
@@ -300,7 +298,7 @@ private slots:
     {
         reply(Manager::PROTOCOL_CRADLEDATAB, 0, telemetryRecord());
         clearAll();
-        QByteArray block(kRecordBBytes - 1, '\x09');
+        QByteArray block(CRADLE_TELEMETRY_B_SIZE - 1, '\x09');
         reply(Manager::PROTOCOL_CRADLEDATAB, 0, block);
         reply(Manager::PROTOCOL_CRADLEDATAB, 0, QByteArray());
         QCOMPARE(seen(), QStringList());

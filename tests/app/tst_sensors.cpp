@@ -2,6 +2,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include "Cradle.h"
 #include "ORVInteractiveCommandManager.h"
 #include "SensorsInformation.h"
 
@@ -9,8 +10,6 @@ using Manager = ORVInteractiveCommandManager;
 using S = SensorsInformation;
 
 namespace {
-
-constexpr int kRecordABytes = 19;
 
 void putRaw(QByteArray& block, int offset, qint16 raw)
 {
@@ -20,7 +19,7 @@ void putRaw(QByteArray& block, int offset, qint16 raw)
 // Rates 655, 1310, -655; accelerations 2048, -2048, 0; roll -16384, pitch 16384, heading -32768.
 QByteArray sampleRecord()
 {
-    QByteArray block(kRecordABytes, '\0');
+    QByteArray block(CRADLE_TELEMETRY_A_SIZE, '\0');
     block[0] = char(0x5A);
     const qint16 raws[] = {655, 1310, -655, 2048, -2048, 0, -16384, 16384, -32768};
     for (int i = 0; i < 9; ++i)
@@ -99,7 +98,7 @@ private slots:
         QTest::addColumn<int>("length");
         QTest::newRow("empty") << 0;
         QTest::newRow("header only") << 1;
-        QTest::newRow("one byte short") << kRecordABytes - 1;
+        QTest::newRow("one byte short") << CRADLE_TELEMETRY_A_SIZE - 1;
     }
 
     void truncatedRecordIsDropped()
@@ -110,7 +109,7 @@ private slots:
         const QList<float> before = allValues(sensors);
 
         QSignalSpy refreshed(&sensors, &S::sigRefreshValue);
-        QByteArray shortBlock = QByteArray(kRecordABytes, '\x11').left(length);
+        QByteArray shortBlock = QByteArray(CRADLE_TELEMETRY_A_SIZE, '\x11').left(length);
         reply(Manager::PROTOCOL_CRADLEDATAA, shortBlock);
         QCOMPARE(refreshed.count(), 0);
         QCOMPARE(allValues(sensors), before);

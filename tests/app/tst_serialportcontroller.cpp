@@ -55,9 +55,9 @@ private slots:
     {
         qunsetenv("TILTMATE_EXTRA_PORTS");
         SerialPortController controller;
+        controller.setSystemPortsListed(false);
         qputenv("TILTMATE_EXTRA_PORTS", extraPort.toUtf8());
-        if (!controller.availableSerialPorts().isEmpty())
-            QSKIP("this machine has serial ports of its own");
+        QCOMPARE(controller.availableSerialPorts(), QStringList());
         QVERIFY(!controller.isSerialPortValid());
         SignalRecorder recorder;
         recorder.watch(&controller);

@@ -86,6 +86,16 @@ Item {
             compare(page.firmwareList.count, 1)
         }
 
+        function test_skipped_entries_are_named_in_one_warning() {
+            var page = createTemporaryObject(pageComponent, root)
+            runtimeFirmwareController.sigFirmwareEntryTooLarge("MX", 16776961, 16776960)
+            runtimeFirmwareController.sigFirmwareEntryIncomplete("MZ")
+            compare(g_messageDlg.visible, true)
+            compare(g_messageDlg.titleText, "警告")
+            compare(g_messageDlg.information,
+                    "固件包中MX的固件有16776961字节，超过上限16776960字节，已跳过！\n固件包中MZ的固件不完整，已跳过！")
+        }
+
         function test_wrong_package_shows_the_error() {
             var page = createTemporaryObject(pageComponent, root)
             runtimeFirmwareController.sigWrongFirmFile()

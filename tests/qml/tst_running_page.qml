@@ -104,9 +104,10 @@ Item {
             runtimeJoystickdevice.statuses = [1, 0, 0, 0, 2, 0x7E, 0, 0]
             runtimeJoystickdevice.sigRefreshStatus()
             compare(statusTexts(), ["指向锁定", "", "", "", "停止中", "放大焦距", "", ""])
+            // Any other zoom status shows the controller's text for the zoom channel, as given.
             runtimeJoystickdevice.statuses = [0, 0, 0, 0, 0, 5, 0, 0]
             runtimeJoystickdevice.sigRefreshStatus()
-            compare(statusTexts()[5], "0.05")
+            compare(statusTexts()[5], "status of channel " + JoyStickDevice.CHANNEL_ZOOM + ": 5")
             runtimeInstrumentConfig.values = [1, 0, 0, 0, 0]
             runtimeJoystickdevice.statuses = [0, 0, 0, 0, 0, 8, 0, 0]
             runtimeJoystickdevice.sigRefreshStatus()

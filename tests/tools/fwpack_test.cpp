@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "firmware_package_format.h"
 #include "gimbalsim/DemoMarker.h"
 
 namespace {
@@ -141,16 +142,24 @@ TEST_F(Fwpack, RefusesImagesThatDoNotFitAndLeavesNoPackage) {
     EXPECT_NE(errors.find("empty"), std::string::npos) << errors;
     EXPECT_FALSE(exists("pack.bin"));
 
-    // A sparse file one byte past what the 32-bit length can hold.
-    {
-        std::FILE* f = std::fopen(path("huge.bin").c_str(), "w");
+    // One byte past what one firmware transfer carries, and so past what the program offers;
+    // the largest image that fits is written.
+    auto sparse = [&](const char* name, off_t size) {
+        std::FILE* f = std::fopen(path(name).c_str(), "w");
         ASSERT_NE(f, nullptr);
         std::fclose(f);
-        ASSERT_EQ(truncate(path("huge.bin").c_str(), off_t(0x100000000LL)), 0);
-    }
+        ASSERT_EQ(truncate(path(name).c_str(), size), 0);
+    };
+    sparse("huge.bin", off_t(firmware_package::kMaxImageBytes + 1));
     EXPECT_EQ(run("-o pack.bin IFB:1.0:huge.bin"), 1);
-    EXPECT_NE(errors.find("4294967295"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("16776960"), std::string::npos) << errors;
     EXPECT_FALSE(exists("pack.bin"));
+    sparse("largest.bin", off_t(firmware_package::kMaxImageBytes));
+    EXPECT_EQ(run("-o pack.bin IFB:1.0:largest.bin"), 0) << errors;
+    struct stat written{};
+    ASSERT_EQ(stat(path("pack.bin").c_str(), &written), 0);
+    EXPECT_EQ(uint64_t(written.st_size), 16u + 16u + firmware_package::kMaxImageBytes);
+    std::remove(path("pack.bin").c_str());
 
     EXPECT_EQ(run("-o pack.bin IFB:1.0:missing.bin"), 1);
     EXPECT_NE(errors.find("missing.bin"), std::string::npos) << errors;

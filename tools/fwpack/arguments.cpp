@@ -3,16 +3,15 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "firmware_package_format.h"
 #include "gimbalsim/DemoMarker.h"
 
 namespace fwpack {
 namespace {
 
-// A demo image holds its version marker and fits one firmware transfer, whose block number is 16-bit.
+// A demo image holds its version marker and, like any image, fits one firmware transfer.
 constexpr size_t kMinDemoImageBytes = gimbalsim::kDemoMarkerOffset + gimbalsim::kDemoMarkerBytes;
-constexpr size_t kMaxTransferBlocks = 0xFFFF;
-constexpr size_t kTransferBlockBytes = 256;
-constexpr size_t kMaxDemoImageBytes = kMaxTransferBlocks * kTransferBlockBytes;
+constexpr size_t kMaxDemoImageBytes = firmware_package::kMaxImageBytes;
 
 struct NamedUnit {
     const char* name;
@@ -88,8 +87,8 @@ Writes a firmware package: one image per gimbal unit with the version it carries
   --help                show this text
 
 UNIT is IFB, MX, MY, MZ or an identifier 0-255; MAJOR and MINOR are 0-255.
-An image must not be empty or longer than 4294967295 bytes, and a package holds at most
-255 entries. Exit status: 0 written, 1 input refused or not writable, 2 bad options.
+An image must not be empty or longer than 16776960 bytes (what one firmware transfer
+carries), and a package holds at most 255 entries. Exit status: 0 written, 1 input refused or not writable, 2 bad options.
 )";
 }
 

@@ -28,7 +28,7 @@ std::vector<uint8_t> fileHeader(uint64_t compatibilityMask, size_t entryCount) {
 
 std::vector<uint8_t> entryHeader(const Entry& entry) {
     std::vector<uint8_t> header{entry.unit, entry.major, entry.minor};
-    header.resize(12, 0);  // bytes 3..11 carry nothing
+    header.resize(kEntryLengthOffset, 0);  // bytes 3..11 carry nothing
     putBig(header, entry.image.size(), 4);
     return header;
 }
@@ -38,7 +38,8 @@ std::string writePackage(const std::string& path, uint64_t compatibilityMask, co
         return "a package holds at most " + std::to_string(kMaxEntries) + " entries, not " + std::to_string(entries.size());
     for (const Entry& e : entries)
         if (e.image.size() > kMaxImageBytes)
-            return "an image of " + std::to_string(e.image.size()) + " bytes does not fit a package entry (at most 4294967295)";
+            return "an image of " + std::to_string(e.image.size()) + " bytes is more than the gimbal takes (at most " +
+                   std::to_string(kMaxImageBytes) + ")";
 
     const std::string temporary = path + ".part";
     {
@@ -68,9 +69,10 @@ std::string readImage(const std::string& path, std::vector<uint8_t>& image) {
     struct stat st{};
     if (stat(path.c_str(), &st) != 0) return "cannot read image " + path + ": " + std::strerror(errno);
     if (!S_ISREG(st.st_mode)) return "image " + path + " is not a regular file";
-    // Checked before reading: a package entry's length field is 32-bit.
+    // Checked before reading: the program would skip a larger entry, and the gimbal could not take it.
     if (uint64_t(st.st_size) > kMaxImageBytes)
-        return "image " + path + " is " + std::to_string(st.st_size) + " bytes; a package entry holds at most 4294967295";
+        return "image " + path + " is " + std::to_string(st.st_size) + " bytes; the gimbal takes at most " +
+               std::to_string(kMaxImageBytes);
     if (st.st_size == 0) return "image " + path + " is empty; the gimbal cannot take an empty image";
     std::ifstream in(path, std::ios::binary);
     if (!in) return "cannot read image " + path + ": " + std::strerror(errno);

@@ -5,16 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "firmware_package_format.h"
+
 namespace fwpack {
 
-constexpr uint32_t kMagic = 0x00ABCDEF;
-constexpr uint8_t kMarkerBeforeCount0 = 0x00;
-constexpr uint8_t kMarkerBeforeCount1 = 0x02;
-constexpr uint8_t kMarkerAfterCount = 0x01;
-constexpr size_t kHeaderBytes = 16;
-constexpr size_t kEntryHeaderBytes = 16;
-constexpr size_t kMaxEntries = 255;           // the count is one byte
-constexpr uint64_t kMaxImageBytes = 0xFFFFFFFFu;  // the length is 32-bit
+using firmware_package::kEntryHeaderBytes;
+using firmware_package::kEntryLengthOffset;
+using firmware_package::kHeaderBytes;
+using firmware_package::kMagic;
+using firmware_package::kMarkerAfterCount;
+using firmware_package::kMarkerBeforeCount0;
+using firmware_package::kMarkerBeforeCount1;
+using firmware_package::kMaxEntries;
+using firmware_package::kMaxImageBytes;
 constexpr uint64_t kAllCameraModules = ~uint64_t(0);
 // The largest image the gimbal can take: one transfer numbers its 256-byte blocks with 16 bits.
 constexpr uint64_t kMaxFlashableImageBytes = 0xFFFFull * 256;

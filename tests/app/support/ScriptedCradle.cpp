@@ -1,20 +1,12 @@
 #include "ScriptedCradle.h"
 
+#include "Cradle.h"
 #include "CradleCalls.h"
 
 #include <chrono>
 #include <cstring>
 
 namespace {
-
-constexpr int kParameterRecordBytes = 52;
-constexpr int kMaxParameters = 17;
-constexpr int kParameterValuesOffset = 18;
-constexpr int kConfigBufferBytes = 40;
-constexpr int kVersionBufferBytes = 188;
-constexpr int kTelemetryABytes = 19;
-constexpr int kTelemetryBBytes = 31;
-constexpr int kNoReply = 2;
 
 using Lock = std::unique_lock<std::mutex>;
 
@@ -47,10 +39,10 @@ int scriptedVersion(unsigned char* record)
 {
     return ScriptedCradle::with([record](ScriptedCradle::State& s) {
         note(s, "UnitVersionInfo");
-        copyOut(record, s.versionRecord, kVersionBufferBytes);
+        copyOut(record, s.versionRecord, CRADLE_VERSION_BUFFER_SIZE);
         if (s.versionFailures > 0) {
             --s.versionFailures;
-            return kNoReply;
+            return int(CRADLE_E_NO_REPLY);
         }
         return s.versionResult;
     });
@@ -60,7 +52,7 @@ int scriptedUpdateRequest(const int* unit)
 {
     return ScriptedCradle::with([unit](ScriptedCradle::State& s) {
         note(s, "UpdateFirmRequest");
-        return s.requestResult.value(*unit, 0);
+        return s.requestResult.value(*unit, CRADLE_OK);
     });
 }
 
@@ -70,14 +62,16 @@ int scriptedWriteFirm(const int* unit, const unsigned char* image, unsigned int 
     ScriptedCradle::State& s = ScriptedCradle::state();
     note(s, "WriteFirm");
     s.writtenImages.append({*unit, QByteArray(reinterpret_cast<const char*>(image), int(length))});
-    if (s.holdWrites) {
+    if (s.holdWrites || s.writePermits >= 0) {
         s.writeWaiting = true;
         ScriptedCradle::changed().notify_all();
-        ScriptedCradle::changed().wait(lock, [&s] { return !s.holdWrites; });
+        ScriptedCradle::changed().wait(lock, [&s] { return !s.holdWrites && s.writePermits != 0; });
+        if (s.writePermits > 0)
+            --s.writePermits;
         s.writeWaiting = false;
     }
-    const int result = s.writeResult.value(*unit, 0);
-    if (result == 0)
+    const int result = s.writeResult.value(*unit, CRADLE_OK);
+    if (result == CRADLE_OK)
         *progress = 100;
     return result;
 }
@@ -91,7 +85,7 @@ int scriptedUploadParameter(const unsigned char* record)
 {
     return ScriptedCradle::with([record](ScriptedCradle::State& s) {
         note(s, "UploadCradleParameter");
-        s.lastParameterRecord = QByteArray(reinterpret_cast<const char*>(record), kParameterRecordBytes);
+        s.lastParameterRecord = QByteArray(reinterpret_cast<const char*>(record), CRADLE_PARAM_RECORD_SIZE);
         return s.parameterResult;
     });
 }
@@ -100,15 +94,16 @@ int scriptedDownloadParameter(unsigned char* record)
 {
     return ScriptedCradle::with([record](ScriptedCradle::State& s) {
         note(s, "DownloadCradleParameter");
-        s.lastParameterRecord = QByteArray(reinterpret_cast<const char*>(record), kParameterRecordBytes);
-        if (s.parameterResult != 0)
+        s.lastParameterRecord = QByteArray(reinterpret_cast<const char*>(record), CRADLE_PARAM_RECORD_SIZE);
+        if (s.parameterResult != CRADLE_OK)
             return s.parameterResult;
-        for (int i = 0; i < qMin(int(record[0]), kMaxParameters); ++i) {
-            const quint16 value = s.parameterValues.value(record[1 + i], 0);
-            record[kParameterValuesOffset + 2 * i] = value & 0xFF;
-            record[kParameterValuesOffset + 2 * i + 1] = value >> 8;
+        const int count = qMin(int(record[CRADLE_PARAM_COUNT_OFFSET]), int(CRADLE_PARAM_MAX_COUNT));
+        for (int i = 0; i < count; ++i) {
+            const quint16 value = s.parameterValues.value(record[CRADLE_PARAM_NUMBERS_OFFSET + i], 0);
+            record[CRADLE_PARAM_VALUES_OFFSET + 2 * i] = value & 0xFF;
+            record[CRADLE_PARAM_VALUES_OFFSET + 2 * i + 1] = value >> 8;
         }
-        return 0;
+        return int(CRADLE_OK);
     });
 }
 
@@ -116,7 +111,7 @@ int scriptedUploadConfig(const unsigned char* record)
 {
     return ScriptedCradle::with([record](ScriptedCradle::State& s) {
         note(s, "UploadCradleConfig");
-        s.lastConfigRecord = QByteArray(reinterpret_cast<const char*>(record), kConfigBufferBytes);
+        s.lastConfigRecord = QByteArray(reinterpret_cast<const char*>(record), CRADLE_CONFIG_BUFFER_SIZE);
         return s.configResult;
     });
 }
@@ -125,7 +120,7 @@ int scriptedDownloadConfig(unsigned char* record)
 {
     return ScriptedCradle::with([record](ScriptedCradle::State& s) {
         note(s, "DownloadCradleConfig");
-        copyOut(record, s.configRecord, kConfigBufferBytes);
+        copyOut(record, s.configRecord, CRADLE_CONFIG_BUFFER_SIZE);
         return s.configResult;
     });
 }
@@ -158,7 +153,7 @@ int scriptedMechanismUpdate()
 int scriptedTelemetryA(unsigned char* record)
 {
     return ScriptedCradle::with([record](ScriptedCradle::State& s) {
-        copyOut(record, s.telemetryA, kTelemetryABytes);
+        copyOut(record, s.telemetryA, CRADLE_TELEMETRY_A_BUFFER_SIZE);
         return s.telemetryAResult;
     });
 }
@@ -166,7 +161,7 @@ int scriptedTelemetryA(unsigned char* record)
 int scriptedTelemetryB(unsigned char* record)
 {
     return ScriptedCradle::with([record](ScriptedCradle::State& s) {
-        copyOut(record, s.telemetryB, kTelemetryBBytes);
+        copyOut(record, s.telemetryB, CRADLE_TELEMETRY_B_BUFFER_SIZE);
         return s.telemetryBResult;
     });
 }

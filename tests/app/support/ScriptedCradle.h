@@ -36,6 +36,7 @@ public:
         int lastCalibration = -1;
         QList<QPair<int, QByteArray>> writtenImages; // unit and image of every WriteFirm
         bool holdWrites = false;          // WriteFirm waits until releaseWrites()
+        int writePermits = -1;            // from 0 on, each WriteFirm waits for a permit of its own
         bool writeWaiting = false;        // a WriteFirm is being held
     };
 

@@ -3,10 +3,11 @@
 #include <QFile>
 #include <QUrl>
 
+#include "Cradle.h"
+
 namespace TestPackages {
 
 namespace {
-constexpr int kVersionReportBytes = 187;
 
 void appendBigEndian(QByteArray& out, quint64 value, int bytes)
 {
@@ -17,9 +18,9 @@ void appendBigEndian(QByteArray& out, quint64 value, int bytes)
 
 QByteArray versionReport(const QList<Unit>& units, int countOverride)
 {
-    QByteArray report(kVersionReportBytes, '\0');
+    QByteArray report(CRADLE_VERSION_RECORD_SIZE, '\0');
     report[0] = char(countOverride >= 0 ? countOverride : units.size());
-    for (int k = 0; k < units.size() && 1 + 6 * k + 6 <= kVersionReportBytes; ++k) {
+    for (int k = 0; k < units.size() && 1 + 6 * k + 6 <= CRADLE_VERSION_RECORD_SIZE; ++k) {
         report[1 + 6 * k] = char(units[k].id);
         report[2 + 6 * k] = char(units[k].hardware);
         report[3 + 6 * k] = char(units[k].major);

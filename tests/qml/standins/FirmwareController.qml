@@ -11,6 +11,8 @@ QtObject {
 
     signal sigFileInfoChanged()
     signal sigWrongFirmFile()
+    signal sigFirmwareEntryTooLarge(string unitName, real imageBytes, real maxImageBytes)
+    signal sigFirmwareEntryIncomplete(string unitName)
     signal sigFirmclosed()
     signal sigFileUpgradeStart()
     signal sigFileUpgradeFinished()

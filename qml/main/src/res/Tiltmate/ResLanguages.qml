@@ -150,4 +150,6 @@ Item {
     property string qsTr_STR_ID_205: qsTr("VR-770W")
     property string qsTr_STR_ID_206: qsTr("GoPro")
     property string qsTr_STR_ID_209: qsTr("QT5_770V")
+    property string qsTr_STR_ID_210: qsTr("固件包中%1的固件有%2字节，超过上限%3字节，已跳过！")
+    property string qsTr_STR_ID_211: qsTr("固件包中%1的固件不完整，已跳过！")
 }

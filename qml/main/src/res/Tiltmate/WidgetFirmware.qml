@@ -14,6 +14,14 @@ Item {
     property alias firmwareList: firmwareList
     property alias fileDialog: fileDialog
 
+    // One package may skip several entries: each adds its line to the open warning.
+    function showSkippedEntry(text) {
+        var adding = g_messageDlg.visible && g_messageDlg.messageBoxType === 1
+        g_messageDlg.messageBoxType = 1
+        g_messageDlg.information = adding ? g_messageDlg.information + "\n" + text : text
+        g_messageDlg.doModal()
+    }
+
     Item {
         anchors.fill: parent
         anchors.margins: 20 * OrvControl.ORVStyle.dp
@@ -163,6 +171,12 @@ Item {
             firmwareList.enabled = true
             path.enabled = true
             browseButton.enabled = true
+        }
+        function onSigFirmwareEntryTooLarge(unitName, imageBytes, maxImageBytes) {
+            firmwarePage.showSkippedEntry(resLanguages.qsTr_STR_ID_210.arg(unitName).arg(String(imageBytes)).arg(String(maxImageBytes)))
+        }
+        function onSigFirmwareEntryIncomplete(unitName) {
+            firmwarePage.showSkippedEntry(resLanguages.qsTr_STR_ID_211.arg(unitName))
         }
         function onSigWrongFirmFile() {
             g_messageDlg.messageBoxType = 2
