@@ -63,7 +63,7 @@ int main() {
     std::vector<std::unique_ptr<bench::SimProcess>> sims;
     std::vector<std::string> ports;
     for (int i = 0; i < kGimbals; ++i) {
-        sims.push_back(std::make_unique<bench::SimProcess>(std::vector<std::string>{"--line-rate", std::to_string(bench::kBaud)}));
+        sims.push_back(std::make_unique<bench::SimProcess>(std::vector<std::string>{"--line-rate", std::to_string(CRADLE_LINE_BAUD)}));
         if (!sims.back()->ok()) {
             std::fprintf(stderr, "parallel flash: %s\n", sims.back()->failure().c_str());
             return 1;
