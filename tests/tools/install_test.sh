@@ -6,16 +6,19 @@ build=$1
 prefix=$(mktemp -d /tmp/tiltmate-install-test-XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
 fail() { echo "install test: $*" >&2; exit 1; }
+# Matches on a command's whole output: grep -q on a pipe may close it early, and pipefail would then
+# count the writer's SIGPIPE as a failure.
+has() { grep -- "$1" >/dev/null; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-"$prefix/bin/cradlectl" --version | grep -q '^cradlectl [0-9]' || fail "cradlectl --version"
-"$prefix/bin/Tiltmate" --version | grep -q '^Tiltmate [0-9]' || fail "Tiltmate --version"
-"$prefix/bin/Tiltmate" --help | grep -q -- '--version' || fail "Tiltmate --help"
+"$prefix/bin/cradlectl" --version | has '^cradlectl [0-9]' || fail "cradlectl --version"
+"$prefix/bin/Tiltmate" --version | has '^Tiltmate [0-9]' || fail "Tiltmate --version"
+"$prefix/bin/Tiltmate" --help | has '--version' || fail "Tiltmate --help"
 for program in Tiltmate cradlectl; do
-  ldd "$prefix/bin/$program" | grep -q "libCradle.so.[0-9]* => $prefix/" || fail "$program does not load the installed libCradle"
+  ldd "$prefix/bin/$program" | has "libCradle.so.[0-9]* => $prefix/" || fail "$program does not load the installed libCradle"
 done
-readelf -d "$prefix/lib/libCradle.so" | grep -q 'SONAME.*libCradle.so.[0-9]' || fail "libCradle has no versioned soname"
+readelf -d "$prefix/lib/libCradle.so" | has 'SONAME.*libCradle.so.[0-9]' || fail "libCradle has no versioned soname"
 for file in share/tiltmate/default.ini share/applications/tiltmate.desktop share/icons/hicolor/256x256/apps/tiltmate.png \
             include/Cradle.h; do
   [ -s "$prefix/$file" ] || fail "$file missing"
