@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QQmlApplicationEngine>
 #include <QUrl>
 
@@ -47,7 +49,23 @@ QString defaultsFile()
         programFolder.filePath(QString::fromLatin1(kInstalledDefaultsFolder) + '/' + QString::fromLatin1(kDefaultsFileName)));
     return QFile::exists(installed) ? installed : beside;
 }
+
+// Qt's own catalogues for what Qt itself shows (the file dialog above all): the program speaks
+// Chinese whatever the system's locale is.
+const char* const kQtCatalogues[] = {"qt_zh_CN", "qtdeclarative_zh_CN", "qtquickcontrols_zh_CN"};
+
+void installQtTranslations(QGuiApplication& app)
+{
+    const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+    for (const char* catalogue : kQtCatalogues) {
+        auto* translator = new QTranslator(&app);
+        if (translator->load(QString::fromLatin1(catalogue), folder))
+            app.installTranslator(translator);
+        else
+            delete translator;
+    }
 }
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -59,6 +77,7 @@ int main(int argc, char** argv)
 
     answerCommandLine(argc, argv);
     QGuiApplication app(argc, argv);
+    installQtTranslations(app);
     app.setApplicationVersion(QStringLiteral(TILTMATE_VERSION));
     // The file dialog keeps its last folder in the default settings store, which needs these names.
     app.setOrganizationName(QStringLiteral("Tiltmate"));

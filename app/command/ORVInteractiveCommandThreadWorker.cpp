@@ -4,6 +4,7 @@
 #include "CradleCalls.h"
 #include "ORVFirmware.h"
 #include "ParameterRecord.h"
+#include "PortDiagnosis.h"
 
 #include <QTimer>
 
@@ -154,7 +155,9 @@ void ORVInteractiveCommandThreadWorker::_st_openSerialPort(Command command, QStr
         return;
     }
     const int lastError = cradleCall(cradleCalls().GetSerialLastError);
-    emit sg_protocolCommandResult(command, 1, lastError, openFailureText(lastError), QByteArray());
+    // The library says only that the open failed; what the system shows about the path says why.
+    emit sg_protocolCommandResult(command, 1, lastError, openFailureText(lastError),
+                                  diagnoseOpenFailure(portName).toBytes());
 }
 
 void ORVInteractiveCommandThreadWorker::_st_closeSerialPort(Command command)

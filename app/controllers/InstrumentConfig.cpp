@@ -83,8 +83,11 @@ void InstrumentConfig::uploadConfig()
     emit typeMechanismChanged();
 
     // That camera family is driven only over TTL or CAN; the switch is kept.
-    if (is770W() && canReloadControllerMapping())
+    if (is770W() && canReloadControllerMapping()) {
+        const short chosen = m_values[TYPE_NACELLECTL];
         m_values[TYPE_NACELLECTL] = controllerToIndex("CAN");
+        emit sigControlInputForced(chosen, m_values[TYPE_NACELLECTL]);
+    }
     numbers << TYPE_NACELLECTL;
     values << m_values[TYPE_NACELLECTL] + kWireIndexBias;
 
@@ -196,6 +199,8 @@ void InstrumentConfig::st_serial_event(ORVInteractiveCommandManager::ProtocolCom
     case ORVInteractiveCommandManager::PROTOCOL_CRADLEUPDATEFIRM:
         if (result != 0)
             emit sigUpdateFirmFailed();
+        else
+            emit sigUpdateFirmSucceed();
         break;
     default:
         break;
@@ -243,6 +248,16 @@ short InstrumentConfig::controllerToIndex(QString controller)
             return i;
     }
     return 0;
+}
+
+short InstrumentConfig::getInputMaxValue(short controlInput)
+{
+    return controlInput >= 0 && controlInput < kControllerCount ? short(m_pulseRanges[controlInput].maximum) : 0;
+}
+
+short InstrumentConfig::getInputMinValue(short controlInput)
+{
+    return controlInput >= 0 && controlInput < kControllerCount ? short(m_pulseRanges[controlInput].minimum) : 0;
 }
 
 void InstrumentConfig::announceInputRange()

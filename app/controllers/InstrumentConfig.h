@@ -45,6 +45,9 @@ signals:
     void typeMechanismChanged();
     void sigUpdateFirmFailed();
     void sigUnsupportMechanism();
+    void sigUpdateFirmSucceed();
+    // An upload changed the chosen control input (fromIndex) to toIndex, as the camera requires.
+    void sigControlInputForced(short fromIndex, short toIndex);
 
 public slots:
     bool isFirmUpdateEnabled();
@@ -69,6 +72,9 @@ public slots:
     short indexToMechanism(short index);
     QString indexToController(short index);
     short controllerToIndex(QString controller);
+    // The receiver value range of a control input index, so a page can show the input it has selected.
+    short getInputMaxValue(short controlInput);
+    short getInputMinValue(short controlInput);
 
 private:
     static constexpr int kControllerCount = 4;

@@ -7,7 +7,7 @@ Window {
     id: mainWindow
     visible: true
     width: 800 * OrvControl.ORVStyle.dp
-    height: 636 * OrvControl.ORVStyle.dp
+    height: 696 * OrvControl.ORVStyle.dp
     minimumWidth: width
     maximumWidth: width
     minimumHeight: height

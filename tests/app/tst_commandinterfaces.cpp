@@ -74,7 +74,7 @@ private slots:
         const QMetaObject& meta = SerialPortController::staticMetaObject;
         QCOMPARE(ownMethods(meta),
                  QStringList({"availableSerialPortsChanged()", "opendPortNameChanged()", "sigOpendPortFailed()",
-                              "sigDisconnect()",
+                              "sigDisconnect()", "sigPortLost(QString)", "sigPortReopening(QString)",
                               "st_serial_event(ORVInteractiveCommandManager::ProtocolCommandEnum,int,int,QString,QByteArray)",
                               "openSerialPort(QString)", "closeSerialPort()", "refreshAvailableSerialPorts()",
                               "isSerialPortValid()"}));
@@ -129,6 +129,7 @@ private slots:
                  QStringList({"sigInputChanged(short,short)", "sigRefreshValue()"})
                      + transferSignals("sigUploadFinished()")
                      + QStringList({"typeMechanismChanged()", "sigUpdateFirmFailed()", "sigUnsupportMechanism()",
+                                    "sigUpdateFirmSucceed()", "sigControlInputForced(short,short)",
                                     "isFirmUpdateEnabled()", "updateMechanismFirm()",
                                     "setInstrumentValue(InstrumentType,short)", "getInstrumentValue(InstrumentType)",
                                     "uploadConfig()", "downloadConfig()", "loadDefaultConfig()", "isInfrared()",
@@ -136,7 +137,8 @@ private slots:
                                     "canReloadControllerMapping()", "isSupportProduct()", kResultSlot,
                                     "displayToIndex(short)", "indexToDisplay(short)", "mechanismToIndex(short)",
                                     "indexToMechanism(short)", "indexToController(short)",
-                                    "controllerToIndex(QString)"}));
+                                    "controllerToIndex(QString)", "getInputMaxValue(short)",
+                                    "getInputMinValue(short)"}));
         checkReadOnlyProperty(InstrumentConfig::staticMetaObject, "enableFirmUpdate", "bool", "typeMechanismChanged");
 
         QCOMPARE(ownMethods(CalibrationControl::staticMetaObject),

@@ -5,6 +5,7 @@
 
 #include "Cradle.h"
 #include "ORVInteractiveCommandManager.h"
+#include "PortDiagnosis.h"
 #include "ScriptedCradle.h"
 
 using M = ORVInteractiveCommandManager;
@@ -104,7 +105,10 @@ private slots:
         QCOMPARE(r.result, 1);
         QCOMPARE(r.errorCode, lastError);
         QCOMPARE(r.errorInfo, text);
-        QVERIFY(r.appendData.isEmpty());
+        // What the system shows about the path travels beside the library's codes.
+        const PortDiagnosis diagnosis = PortDiagnosis::fromBytes(r.appendData);
+        QCOMPARE(diagnosis.kind, PortDiagnosis::Gone);
+        QCOMPARE(diagnosis.path, QStringLiteral("/dev/ttyNONE"));
     }
 
     void pollReportsTelemetryThenDisconnectUntilClosed()

@@ -183,15 +183,20 @@ private slots:
     void uploadMovesTheWideFamilyToCan()
     {
         setValues(*m_config, {6, 1, 0, 0, 0});  // PPM
+        QSignalSpy forced(m_config, &InstrumentConfig::sigControlInputForced);
         m_config->uploadConfig();
         QCOMPARE(m_uploads->at(0).at(2).value<QList<int>>(), QList<int>({6, 4, 1, 1, 0}));
         QCOMPARE(m_config->getInstrumentValue(I::TYPE_NACELLECTL), short(3));
+        // The page is told, so that the technician learns what was written instead of PPM.
+        QCOMPARE(forced.size(), 1);
+        QCOMPARE(forced.at(0), QVariantList({QVariant::fromValue(short(1)), QVariant::fromValue(short(3))}));
 
         clearAll();
         setValues(*m_config, {9, 2, 0, 0, 0});  // TTL already suits it
         m_config->uploadConfig();
         QCOMPARE(m_uploads->at(0).at(2).value<QList<int>>(), QList<int>({9, 3, 1, 1, 0}));
         QCOMPARE(m_config->getInstrumentValue(I::TYPE_NACELLECTL), short(2));
+        QCOMPARE(forced.size(), 1);
     }
 
     void uploadReplies()
@@ -288,7 +293,7 @@ private slots:
         QCOMPARE(seen(), QStringList({"sg_cardleUpdateFirm"}));
         QCOMPARE(m_firmUpdates->at(0).at(0).value<Manager::ProtocolCommandEnum>(), Manager::PROTOCOL_CRADLEUPDATEFIRM);
         reply(Manager::PROTOCOL_CRADLEUPDATEFIRM, 0);
-        QCOMPARE(seen().size(), 1);
+        QCOMPARE(seen().last(), QString("sigUpdateFirmSucceed"));
         reply(Manager::PROTOCOL_CRADLEUPDATEFIRM, 9);
         QCOMPARE(seen().last(), QString("sigUpdateFirmFailed"));
     }

@@ -1,5 +1,5 @@
 // The serial port controller against a scripted library: the port list, and the signal order of
-// open, failed open, close and a lost port.
+// open, failed open (with what the system shows about the path), close, a lost port and its return.
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -81,6 +81,9 @@ private slots:
         QCOMPARE(controller.opendPortName(), QStringLiteral("ttyNOTLISTED"));
         QVERIFY(waitUntil(recorder, {"opendPortNameChanged", "opendPortNameChanged", "sigOpendPortFailed"}));
         QCOMPARE(controller.opendPortName(), QString());
+        // Nothing is at that path: the program says so rather than "check the link".
+        QCOMPARE(controller.openFailure().value("kind").toInt(), int(SerialPortController::OPEN_FAILURE_GONE));
+        QCOMPARE(controller.openFailure().value("path").toString(), QStringLiteral("/dev/ttyNOTLISTED"));
     }
 
     void lostPortRepeatsUntilClosed()
@@ -95,7 +98,7 @@ private slots:
         QCOMPARE(ScriptedCradle::callCount("CSerialOpenPort"), 1);
 
         ScriptedCradle::with([](ScriptedCradle::State& s) { s.lastError = 7; });
-        QVERIFY(waitUntil(recorder, {"opendPortNameChanged", "sigDisconnect", "sigDisconnect"}));
+        QVERIFY(waitUntil(recorder, {"opendPortNameChanged", "sigPortLost", "sigDisconnect", "sigDisconnect"}));
         QCOMPARE(controller.opendPortName(), extraPort);
 
         // The close takes effect only when its result arrives.
@@ -116,6 +119,57 @@ private slots:
         controller.st_serial_event(M::PROTOCOL_SERIALPORTOPEN, 0, 0, {}, {});
         controller.st_serial_event(M::PROTOCOL_GETVERSION, 1, 2, {}, {});
         QCOMPARE(recorder.names(), QStringList());
+    }
+
+    void lostPortIsOpenedAgainWhenItReturns()
+    {
+        SerialPortController controller;
+        controller.openSerialPort(extraPort);
+        QSignalSpy results(M::instance(), &M::sg_protocolCommandResult);
+        QVERIFY(results.wait(5000));
+        QSignalSpy lost(&controller, &SerialPortController::sigPortLost);
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.lastError = 7; });
+        QVERIFY(lost.wait(5000));
+        QCOMPARE(lost.first().first().toString(), extraPort);
+
+        // Unplugged: the node goes, the page closes the port, the list follows without a request.
+        QVERIFY(QFile::remove(extraPort));
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.lastError = 0; });
+        controller.closeSerialPort();
+        QSignalSpy listed(&controller, &SerialPortController::availableSerialPortsChanged);
+        QVERIFY(listed.wait(5000));
+        QVERIFY(!controller.availableSerialPorts().contains(extraPort));
+        QCOMPARE(controller.opendPortName(), QString());
+
+        // Plugged back in: opened again by itself, once.
+        QSignalSpy reopening(&controller, &SerialPortController::sigPortReopening);
+        QSignalSpy requests(M::instance(), &M::sg_openSerialPort);
+        QFile file(extraPort);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(reopening.wait(5000));
+        QCOMPARE(reopening.first().first().toString(), extraPort);
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(controller.opendPortName(), extraPort);
+        QCOMPARE(lost.size(), 1);
+    }
+
+    void labelsAreShortAndDistinct()
+    {
+        QTemporaryDir other;
+        const QString twin = other.filePath("ttySIM0");
+        QFile file(twin);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        qputenv("TILTMATE_EXTRA_PORTS", QString(extraPort + ":" + twin).toUtf8());
+        SerialPortController controller;
+        qputenv("TILTMATE_EXTRA_PORTS", extraPort.toUtf8());
+        QStringList labels;
+        for (const QVariant& entry : controller.availablePortEntries())
+            labels.append(entry.toMap().value("label").toString());
+        QCOMPARE(labels.size(), controller.availableSerialPorts().size());
+        QCOMPARE(QSet<QString>(labels.begin(), labels.end()).size(), labels.size());
+        const QVariantMap last = controller.availablePortEntries().last().toMap();
+        QCOMPARE(last.value("label").toString(), QFileInfo(other.path()).fileName() + "/ttySIM0");
+        QVERIFY(last.value("details").toString().startsWith(twin));
     }
 };
 

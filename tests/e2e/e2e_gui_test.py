@@ -1,16 +1,20 @@
 #!/usr/bin/env python3
-"""The whole tool against the simulated gimbal, driven like a technician would: pick the port and
-open it, watch the running page, change the mounting and upload it, run an IMU calibration and
-upgrade the firmware from a demo package. Saves a screenshot of every tab under --artifacts."""
+"""The whole tool against the simulated gimbal, driven like a technician would: try a port it may
+not open, pick the simulator's port and open it, watch the running page, change the mounting and
+upload it, run an IMU calibration, upgrade the firmware from a demo package, and unplug and plug
+the simulator back in. Saves a screenshot of every tab under --artifacts, each checked for texts
+and controls that overlap or are cut off."""
 
 import argparse
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 
-from harness import (Desktop, Display, Program, Simulator, TestFailure, check, temporary_directory)
+from harness import (Desktop, Display, ForbiddenPort, Program, Simulator, TestFailure, check,
+                     temporary_directory)
 
 WINDOW_TITLE = "ORV Tiltmate"
 TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION = "运行状态", "IMU校准", "固件升级", "产品配置"
@@ -25,6 +29,46 @@ NUMBER = r"-?\d+(\.\d+)?"
 MOUNTING_PARAMETER = 2  # gimbal parameter number of the mounting, written as index + 1
 DEMO_VERSION = "1.1"    # what 'fwpack --demo' puts in every image by default
 UNITS = 4
+SIM_LABEL, FORBIDDEN_LABEL = "ttyGIMBAL0", "ttyNOPERM0"
+PORT_COMBO = {"id": "portCombo", "in": "ControlSerialPortView"}
+OPEN_BUTTON = {"id": "openButton", "in": "ControlSerialPortView"}
+PAGES = {TAB_RUNNING: ("WidgetRunningInfor", "runningTab"), TAB_IMU: ("WidgetImuCalibration", "imuTab"),
+         TAB_FIRMWARE: ("WidgetFirmware", "firmwareTab"), TAB_CONFIGURATION: ("WidgetConfiguration", "configurationTab")}
+SLACK = 1  # pixels of rounding allowed where two rectangles meet
+
+
+def inside(inner, outer):
+    return (inner["x"] >= outer["x"] - SLACK and inner["y"] >= outer["y"] - SLACK
+            and inner["x"] + inner["w"] <= outer["x"] + outer["w"] + SLACK
+            and inner["y"] + inner["h"] <= outer["y"] + outer["h"] + SLACK)
+
+
+def overlap(a, b):
+    width = min(a["x"] + a["w"], b["x"] + b["w"]) - max(a["x"], b["x"])
+    height = min(a["y"] + a["h"], b["y"] + b["h"]) - max(a["y"], b["y"])
+    return width > SLACK and height > SLACK
+
+
+def name(element):
+    return repr(element.get("text") or element.get("control"))
+
+
+def layout_faults(window, elements, page=None):
+    """Texts painted over each other, anything outside the window, its group box or its page."""
+    faults = []
+    texts = [e for e in elements if "text" in e]
+    for i, a in enumerate(texts):
+        for b in texts[i + 1:]:
+            if overlap(a, b):
+                faults.append(f"{name(a)} overlaps {name(b)}")
+    for e in elements:
+        if not inside(e, window):
+            faults.append(f"{name(e)} is cut off by the window: {e}")
+        if "group" in e and not inside(e, e["group"]):
+            faults.append(f"{name(e)} pokes out of its group box: {e}")
+        if page and not inside(e, page):
+            faults.append(f"{name(e)} runs past its page: {e}")
+    return faults
 
 
 class Scenario:
@@ -49,7 +93,25 @@ class Scenario:
         self.hook.next_frame()
         path = os.path.join(self.artifacts, name + ".png")
         self.desktop.screenshot(path, self.hook.window("mainWindow"))
+        self.check_layout(name)
         return path
+
+    def check_layout(self, shot):
+        """Measured on the drawn frame: the whole window, and the shown page within its tab."""
+        window = self.hook.window("mainWindow")
+        window = {"x": window["x"], "y": window["y"], "w": window["w"], "h": window["h"]}
+        whole = self.hook.request("layout", select={"type": "MainWindow"})
+        check(whole["ok"], "no page frame to measure")
+        faults = layout_faults(window, whole["elements"])
+        title = self.hook.find(props=["currentIndex"], id="tabView", **{"in": "MainWindow"})["currentIndex"]
+        page_type, tab_id = PAGES[[TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION][title]]
+        tab = self.hook.find(id=tab_id, **{"in": "MainWindow"})
+        page = self.hook.request("layout", select={"type": page_type})
+        check(page["ok"] and len(page["elements"]) >= 5, f"no {page_type} to measure")
+        if not inside(page["rect"], tab):
+            faults.append(f"{page_type} {page['rect']} does not fit its tab {tab}")
+        faults += layout_faults(window, page["elements"], page["rect"])
+        check(not faults, f"layout of {shot}: " + "; ".join(faults))
 
     def no_error_box(self):
         check(not self.hook.window("g_messageDlg")["visible"], "an error box is showing: " +
@@ -60,13 +122,52 @@ class Scenario:
 
     # --- the steps ---
 
-    def connect(self):
+    def open_refused_for_permission(self, forbidden):
+        """A port the program may not open says why: the device's group and how to join it."""
         tabs = {"id": "tabView", "in": "MainWindow"}
         check(not self.hook.find(**tabs)["enabled"], "the tabs are usable before a gimbal answered")
+        self.hook.wait_for("text", re.escape("请先选择端口，然后点击【打开】。"), id="g_statusLine")
         self.screenshot("0-not-connected")
-        combo = {"id": "portCombo", "in": "ControlSerialPortView"}
-        self.choose(combo, self.sim.port)
-        button = {"id": "openButton", "in": "ControlSerialPortView"}
+        self.choose(PORT_COMBO, FORBIDDEN_LABEL)
+        since = self.hook.mark()
+        self.click(**OPEN_BUTTON)
+        self.hook.wait_for_signal("runtimeSerialPortCtl", "sigOpendPortFailed", since)
+        box = self.hook.window("g_messageDlg", props=["information"])
+        check(box["visible"], "no message box after a refused open")
+        text = box["information"]
+        if forbidden.as_root:
+            expected = ["没有权限打开", "dialout", "sudo usermod -aG dialout root", "重新登录"]
+        else:
+            expected = ["没有权限打开", "c---------"]
+        check(all(part in text for part in expected), f"the refusal does not say why: {text!r}")
+        self.screenshot("0-open-refused-permission")
+        self.desktop.click({"x": box["x"] + box["w"] - 34, "y": box["y"] + 3, "w": 24, "h": 24})  # its close icon
+        self.hook.wait_for("enabled", "true", **PORT_COMBO)
+        self.hook.wait_for("text", OPEN, **OPEN_BUTTON)
+        check(not self.hook.window("g_messageDlg")["visible"], "the message box did not close")
+
+    def port_label_survives_refresh(self):
+        """Ports read as short distinct names; a refresh (pressing the list) keeps the chosen one."""
+        self.choose(PORT_COMBO, SIM_LABEL)
+        entries = self.hook.find(props=["model"], **PORT_COMBO)["model"]
+        labels = [entry["label"] for entry in entries]
+        check(len(set(labels)) == len(labels), f"two ports read the same: {labels}")
+        sim = [entry for entry in entries if entry["label"] == SIM_LABEL]
+        check(sim and self.sim.port in sim[0]["details"], f"the simulator's entry lacks its path: {entries}")
+        chosen = self.hook.find(props=["currentIndex"], **PORT_COMBO)["currentIndex"]
+        check(chosen > 0, "the test port should not be the first entry, or a reset would go unseen")
+        since = self.hook.mark()
+        self.click(**PORT_COMBO)
+        self.hook.wait_for_signal("runtimeSerialPortCtl", "availableSerialPortsChanged", since)
+        self.desktop.key("Escape")
+        self.hook.wait_for("currentIndex", str(chosen), **PORT_COMBO)
+        self.hook.wait_for("currentText", SIM_LABEL, **PORT_COMBO)
+
+    def connect(self):
+        tabs = {"id": "tabView", "in": "MainWindow"}
+        combo = PORT_COMBO
+        self.choose(combo, SIM_LABEL)
+        button = OPEN_BUTTON
         self.hook.wait_for("text", OPEN, **button)
         since = self.hook.mark()
         self.click(**button)
@@ -108,6 +209,7 @@ class Scenario:
         self.click(**button)
         self.hook.wait_for_signal("runtimeCalibrationControl", "sigCalibrationStart", since)
         self.hook.wait_for_signal("runtimeCalibrationControl", "sigCalibrationSuccess", since, ceiling_s=120)
+        self.hook.wait_for("text", "静置校准完成。", id="g_statusLine")  # a note that fades within seconds
         check(("runtimeCalibrationControl", "sigCalibrationFailed") not in self.hook.signals_since(since),
               "the calibration failed")
         self.hook.wait_for("text", START_CALIBRATION, **button)
@@ -128,12 +230,26 @@ class Scenario:
         self.click(id="confirmButton", **page)
         self.hook.wait_for_signal("runtimeInstrumentConfig", "sigUploadFinished", since)
         self.hook.wait_for_signal("runtimeJoystickdevice", "sigUploadFinish", since)
+        self.hook.wait_for("text", "配置已更新。", id="g_statusLine")  # a note that fades within seconds
         emitted = self.hook.signals_since(since)
         check(("runtimeInstrumentConfig", "sigUploadSucceed") in emitted, "the configuration upload failed")
         check(("runtimeJoystickdevice", "sigUploadSucceed") in emitted, "the channel upload failed")
         self.no_error_box()
         after = self.sim.parameters()[MOUNTING_PARAMETER]
         check(after == 2, f"the simulator's mounting is {after} after uploading 倒置, not 2")
+        self.bars_match_numbers()
+        self.screenshot("4-configuration-uploaded")
+
+    def bars_match_numbers(self):
+        """Each channel's bar stands at its number, pinned to the shown range when outside it."""
+        for row in range(8):
+            view = self.hook.find(props=["text", "shownValue", "minValue", "maxValue"], id="valueView", index=row,
+                                  **{"in": "WidgetConfiguration"})
+            number = int(view["text"])
+            expected = min(max(number, view["minValue"]), view["maxValue"])
+            check(abs(view["shownValue"] - expected) < 1,
+                  f"channel row {row}: bar at {view['shownValue']} but number {number} (range {view['minValue']}"
+                  f"..{view['maxValue']})")
 
     def firmware(self, package):
         self.show_tab(TAB_FIRMWARE)
@@ -144,6 +260,8 @@ class Scenario:
         self.click(id="browseButton", **page)
         self.desktop.wait_for_window("请选择固件")
         field = self.hook.wait_for_item(id="currentPathField", window="popup")
+        self.hook.wait_for_item(text="取消", window="popup")  # Qt's own catalogue speaks Chinese
+        self.screenshot("3-firmware-file-dialog")
         since = self.hook.mark()
         self.desktop.click(field)
         self.desktop.key("ctrl+a")
@@ -189,6 +307,25 @@ class Scenario:
         self.hook.wait_for("text", NUMBER, id="rollValue", **{"in": "WidgetRunningInfor"})
         return self.screenshot("1-running-after-upgrade")
 
+    def unplug_and_plug_back(self):
+        """A lost port marks the running page stale and is opened again by itself when it returns."""
+        stale = {"id": "staleNote", "in": "WidgetRunningInfor"}
+        since = self.hook.mark()
+        self.sim.process.send_signal(signal.SIGUSR1)
+        self.hook.wait_for_signal("runtimeSerialPortCtl", "sigPortLost", since)
+        self.hook.wait_for_signal("runtimeFirmwareController", "sigFirmclosed", since)
+        self.hook.wait_for("visible", "true", **stale)
+        self.hook.wait_for("text", f".*{SIM_LABEL}.*", id="g_statusLine")
+        self.screenshot("1-running-disconnected")
+        since = self.hook.mark()
+        self.sim.process.send_signal(signal.SIGUSR1)
+        self.hook.wait_for_signal("runtimeSerialPortCtl", "sigPortReopening", since)
+        self.hook.wait_for_signal("runtimeFirmwareController", "sigGetVersionSuccessed", since)
+        self.hook.wait_for("enabled", "true", id="tabView", **{"in": "MainWindow"})
+        self.hook.wait_for("visible", "false", **stale)
+        self.hook.wait_for("text", CLOSE, **OPEN_BUTTON)
+        self.no_error_box()
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
@@ -201,19 +338,27 @@ def main():
         package = os.path.join(workdir, "demo.bin")
         subprocess.run([args.fwpack, "-o", package, "--demo"], check=True, timeout=60)
         display = Display()
-        sim = program = None
+        sim = program = forbidden = None
         try:
-            sim = Simulator(args.sim, os.path.join(workdir, "ttyGIMBAL0"), "--time-scale", "0.2")
-            program = Program(args.tiltmate, display.name, sim.port, args.plugins, workdir)
+            sim = Simulator(args.sim, os.path.join(workdir, SIM_LABEL), "--time-scale", "0.2")
+            forbidden = ForbiddenPort(os.path.join(workdir, FORBIDDEN_LABEL))
+            program = Program(args.tiltmate, display.name, [forbidden.path, sim.port], args.plugins, workdir)
             desktop = Desktop(display.name)
             desktop.wait_for_window(WINDOW_TITLE)
             hook = program.connect_hook()
             scenario = Scenario(hook, desktop, sim, args.artifacts)
-            for step in (scenario.connect, scenario.running_page, scenario.imu_calibration,
+            for step in (scenario.open_refused_for_permission, scenario.port_label_survives_refresh,
+                         scenario.connect, scenario.running_page, scenario.imu_calibration,
                          scenario.configuration, scenario.firmware,
-                         scenario.reconnect_reads_new_versions, scenario.back_to_running_page):
+                         scenario.reconnect_reads_new_versions, scenario.back_to_running_page,
+                         scenario.unplug_and_plug_back):
                 print("step:", step.__name__, flush=True)
-                step(package) if step == scenario.firmware else step()
+                if step == scenario.firmware:
+                    step(package)
+                elif step == scenario.open_refused_for_permission:
+                    step(forbidden)
+                else:
+                    step()
             # The close icon ends the program normally.
             scenario.click(id="quitIcon")
             check(program.wait() == 0, "Tiltmate did not exit cleanly after the close icon")
@@ -228,6 +373,8 @@ def main():
                 program.close()
             if sim:
                 sim.close()
+            if forbidden:
+                forbidden.close()
             display.close()
     print(f"passed; screenshots in {args.artifacts}")
     return 0

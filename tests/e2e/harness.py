@@ -4,6 +4,7 @@ its inspection hook, a client for that hook, real mouse and keyboard input, and 
 Every wait here waits for something to happen (a line, a signal, a property, a window) with a
 generous ceiling; nothing sleeps to let things settle."""
 
+import grp
 import json
 import os
 import re
@@ -39,7 +40,7 @@ class Display:
     def __init__(self, ceiling_s=30):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24", "-dpi", "96", "-nolisten", "tcp"],
             pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end, "rb") as numbers:
@@ -195,16 +196,17 @@ class Desktop:
 class Program:
     """Tiltmate with the inspection hook loaded through Qt's generic plugin mechanism."""
 
-    def __init__(self, program, display, port, plugins, workdir):
+    def __init__(self, program, display, ports, plugins, workdir):
         self.socket_path = os.path.join(workdir, "hook.sock")
         env = dict(os.environ)
         for desktop_variable in ("XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "QT_QPA_PLATFORMTHEME"):
             env.pop(desktop_variable, None)  # the program's own file dialog, not a desktop's
-        env.update(DISPLAY=display, QT_QPA_PLATFORM="xcb", TILTMATE_EXTRA_PORTS=port, HOME=workdir,
+        env.update(DISPLAY=display, QT_QPA_PLATFORM="xcb", TILTMATE_EXTRA_PORTS=":".join(ports), HOME=workdir,
                    XDG_CONFIG_HOME=os.path.join(workdir, "config"), QT_PLUGIN_PATH=plugins,
                    QT_QPA_GENERIC_PLUGINS="tiltmatee2e", TILTMATE_E2E_SOCKET=self.socket_path)
         self.log = open(os.path.join(workdir, "tiltmate.log"), "wb")
-        self.process = subprocess.Popen([program], env=env, stdout=self.log, stderr=subprocess.STDOUT)
+        self.process = subprocess.Popen(without_file_permission_override() + [program], env=env, stdout=self.log,
+                                        stderr=subprocess.STDOUT)
 
     def connect_hook(self):
         check(self.process.poll() is None, "Tiltmate exited early")
@@ -220,6 +222,36 @@ class Program:
             self.process.kill()
             self.process.wait()
         self.log.close()
+
+
+def without_file_permission_override():
+    """Root opens any file whatever its mode; without these two capabilities it meets file
+    permissions like any user, so a port it may not open can be shown as root too."""
+    if os.geteuid() != 0:
+        return []
+    dropped = "-dac_override,-dac_read_search"
+    return ["setpriv", "--bounding-set", dropped, "--inh-caps", dropped]
+
+
+class ForbiddenPort:
+    """A pseudo-terminal behind a device-like name that the program may not open: owned by another
+    user and the group dialout (as a USB adapter is) when the test runs as root, mode 000 otherwise."""
+
+    def __init__(self, link):
+        self.master, slave = os.openpty()
+        device = os.ttyname(slave)
+        os.close(slave)
+        os.symlink(device, link)
+        self.path = link
+        self.as_root = os.geteuid() == 0
+        if self.as_root:
+            os.chown(device, 65534, grp.getgrnam("dialout").gr_gid)
+            os.chmod(device, 0o660)
+        else:
+            os.chmod(device, 0)
+
+    def close(self):
+        os.close(self.master)
 
 
 def temporary_directory():

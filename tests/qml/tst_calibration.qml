@@ -11,6 +11,7 @@ Item {
 
     ResLanguages { id: resLanguages }
     OrvControl.ORVMessageBox { id: g_messageDlg }
+    QtObject { id: g_statusLine; property string note: ""; function notify(text) { note = text } }
 
     WidgetImuCalibration { id: imuPage }
     WidgetMotorCalibration { id: motorPage; visible: false }
@@ -40,6 +41,7 @@ Item {
             compare(imuPage.startButton.enabled, true)
             compare(imuPage.tabView.enabled, true)
             compare(g_messageDlg.visible, false)
+            compare(g_statusLine.note, "水平校准完成。")
         }
 
         function test_failure_of_another_page_only_reenables() {

@@ -11,6 +11,7 @@ Item {
 
     ResLanguages { id: resLanguages }
     OrvControl.ORVMessageBox { id: g_messageDlg }
+    QtObject { id: g_statusLine; property string note: ""; function notify(text) { note = text } }
 
     ControlChannelValueView {
         id: valueView
@@ -83,6 +84,11 @@ Item {
             compare(selection.channel, 12)
             selection.adjustChannel(16)
             compare(selection.channel, 0)
+            // A new list keeps the chosen channel where it still exists.
+            selection.channel_type = "PPM"
+            selection.adjustChannel(5)
+            selection.channel_type = "TTL"
+            compare(selection.channel, 5)
         }
 
         function openPage() {
@@ -114,6 +120,18 @@ Item {
             page.controlInputCombo.currentIndex = 3
             compare(page.confirmButton.enabled, true)
             compare(page.channelGroup.enabled, false)
+        }
+
+        function test_an_upload_that_moves_the_camera_to_can_says_so() {
+            runtimeInstrumentConfig.values = [6, 0, 0, 0, 0]
+            var page = openPage()
+            g_messageDlg.hide()  // the page has already refused S-BUS for this camera
+            runtimeInstrumentConfig.sigControlInputForced(0, 3)
+            compare(g_messageDlg.visible, false)  // told once it is written, not before
+            runtimeInstrumentConfig.sigUploadSucceed()
+            compare(g_messageDlg.messageBoxType, 1)
+            compare(g_messageDlg.information, resLanguages.qsTr_STR_ID_227.arg("S-BUS"))
+            compare(g_statusLine.note, resLanguages.qsTr_STR_ID_222)
         }
 
         function test_confirm_without_receiver_uploads_only_the_instrument() {
@@ -153,8 +171,7 @@ Item {
             var page = openPage()
             runtimeInstrumentConfig.sigInputChanged(1696, 352)
             compare(page.channelRow(3).valueView.minValue, 352)
-            compare(page.channelRow(3).valueView.slider.value, 1024)
-            runtimeJoystickdevice.channelValues = [1500, 300, 1000, 1000, 1000, 1000, 1000, 1000]
+            runtimeJoystickdevice.channelValues = [1500, 300, 1200, 1000, 1000, 1000, 1000, 1000]
             runtimeJoystickdevice.outputs = [2, -15, 0, 3, 1, 0, 0, 0]
             runtimeJoystickdevice.sigRefreshValue()
             compare(page.channelRow(0).valueView.text, "0")
@@ -163,6 +180,19 @@ Item {
             compare(page.channelRow(1).output.text, "-15")
             compare(page.channelRow(3).output.text, resLanguages.qsTr_STR_ID_122)
             compare(page.channelRow(6).enabled, true)
+            // A new range (after an upload, or another input chosen) keeps each bar at its number.
+            runtimeInstrumentConfig.sigInputChanged(1940, 1100)
+            compare(page.channelRow(2).valueView.slider.value, 1200)
+            compare(page.channelRow(2).valueView.text, "1200")
+            runtimeInstrumentConfig.sigInputChanged(1696, 352)
+            page.controlInputCombo.currentIndex = 1
+            compare(page.channelRow(1).valueView.minValue, 1100)
+            compare(page.channelRow(1).valueView.slider.value, 1100)
+            compare(page.channelRow(2).valueView.slider.value, 1200)
+            // Without receiver channels there is no number, and the bar is empty.
+            page.controlInputCombo.currentIndex = 2
+            compare(page.channelRow(2).valueView.text, "--")
+            compare(page.channelRow(2).valueView.slider.value, 1100)
         }
 
         function test_unreadable_defaults_keep_both_buttons_disabled() {

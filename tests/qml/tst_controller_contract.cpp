@@ -163,6 +163,7 @@ private slots:
                                    "  ResLanguages { id: resLanguages }\n"
                                    "  OrvControl.ORVMessageBox { id: g_messageDlg }\n"
                                    "  OrvControl.ORVConnectWindow { id: g_connentDlg }\n"
+                                   "  QtObject { id: g_statusLine; function notify(text) {} function awaitPort(port) {} }\n"
                                    "  " + page.toLatin1() + " { }\n"
                                    "}\n";
         warnings.clear();
@@ -175,6 +176,9 @@ private slots:
         emit controllers.instrumentConfig.sigDownloadSucceed();
         emit controllers.instrumentConfig.sigDownloadFinished();
         emit controllers.instrumentConfig.typeMechanismChanged();
+        emit controllers.instrumentConfig.sigControlInputForced(0, 3);
+        emit controllers.instrumentConfig.sigUploadSucceed();
+        emit controllers.instrumentConfig.sigUpdateFirmSucceed();
         emit controllers.joyStickDevice.sigRefreshMapping();
         emit controllers.joyStickDevice.sigRefreshStatus();
         emit controllers.joyStickDevice.sigRefreshValue();

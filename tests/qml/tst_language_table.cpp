@@ -13,8 +13,9 @@
 
 namespace {
 
-// The 148 agreed texts and two for package entries the program skips.
-constexpr int kTableSize = 150;
+// The 148 agreed texts, two for package entries the program skips, and seventeen that say what
+// happened to a port, an upload or a connection.
+constexpr int kTableSize = 148 + 2 + 17;
 
 QString readText(const QString& path)
 {

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QJsonArray>
+#include <QJSValue>
 #include <QJsonDocument>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -11,6 +12,8 @@
 #include <QQmlProperty>
 #include <QQuickItem>
 #include <QQuickWindow>
+
+#include <algorithm>
 
 #include "FindWaiter.h"
 #include "PropertyWaiter.h"
@@ -74,9 +77,73 @@ void collectItems(QQuickItem* item, QList<QObject*>& into)
         collectItems(child, into);
 }
 
+// Script values (arrays and objects made in QML) become plain variants first.
+QJsonValue toJson(QVariant value)
+{
+    if (value.userType() == qMetaTypeId<QJSValue>())
+        value = value.value<QJSValue>().toVariant();
+    return QJsonValue::fromVariant(value);
+}
+
 bool isShown(QQuickItem* item)
 {
     return item->isVisible() && item->width() > 0 && item->height() > 0;
+}
+
+// Controls whose whole rectangle is what the user sees of them.
+const char* const kFramedControls[] = {"ORVButton", "ORVComboBox", "ORVGroupBox", "ORVGroupBoxEx", "ORVTextField",
+                                       "ORVCheckBox", "ORVSlider", "ORVSliderBound", "ORVProgressBar"};
+
+bool isFramedControl(const QObject* object)
+{
+    for (const char* type : kFramedControls) {
+        if (isOfType(object, QLatin1String(type)))
+            return true;
+    }
+    return false;
+}
+
+bool isSeen(QQuickItem* item)
+{
+    for (QQuickItem* up = item; up; up = up->parentItem()) {
+        if (up->opacity() <= 0)
+            return false;
+    }
+    return isShown(item);
+}
+
+QJsonObject sceneRect(const QRectF& rect)
+{
+    return {{"x", rect.x()}, {"y", rect.y()}, {"w", rect.width()}, {"h", rect.height()}};
+}
+
+// Where a text item actually paints its text: its content size placed by its alignment.
+QRectF paintedTextRect(QQuickItem* item)
+{
+    const qreal contentWidth = std::min(QQmlProperty::read(item, "contentWidth").toReal(), item->width());
+    const qreal contentHeight = QQmlProperty::read(item, "contentHeight").toReal();
+    const int horizontal = QQmlProperty::read(item, "effectiveHorizontalAlignment").toInt();
+    const int vertical = QQmlProperty::read(item, "verticalAlignment").toInt();
+    qreal x = 0;
+    if (horizontal & Qt::AlignHCenter)
+        x = (item->width() - contentWidth) / 2;
+    else if (horizontal & Qt::AlignRight)
+        x = item->width() - contentWidth;
+    qreal y = 0;
+    if (vertical & Qt::AlignVCenter)
+        y = (item->height() - contentHeight) / 2;
+    else if (vertical & Qt::AlignBottom)
+        y = item->height() - contentHeight;
+    return item->mapRectToScene(QRectF(x, y, contentWidth, contentHeight));
+}
+
+QQuickItem* nearestGroup(QQuickItem* item)
+{
+    for (QQuickItem* up = item->parentItem(); up; up = up->parentItem()) {
+        if (isOfType(up, QStringLiteral("ORVGroupBox")) || isOfType(up, QStringLiteral("ORVGroupBoxEx")))
+            return up;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -181,6 +248,36 @@ void InspectionServer::handle(QLocalSocket* client, const QJsonObject& request)
             this);
         waiter->start();
         return;
+    } else if (command == QLatin1String("layout")) {
+        // What the user sees under an item, in window coordinates: the painted rectangle of every
+        // text and the rectangle of every framed control, each with the group box it sits in.
+        QQuickItem* root = findItem(request.value("select").toObject());
+        reply.insert("ok", root != nullptr);
+        if (root) {
+            reply.insert("rect", sceneRect(root->mapRectToScene(QRectF(0, 0, root->width(), root->height()))));
+            QList<QObject*> objects;
+            collectItems(root, objects);
+            QJsonArray elements;
+            for (QObject* object : objects) {
+                auto* item = static_cast<QQuickItem*>(object);
+                if (!isSeen(item))
+                    continue;
+                QJsonObject element;
+                if (item->inherits("QQuickText") && !QQmlProperty::read(item, "text").toString().isEmpty()) {
+                    element = sceneRect(paintedTextRect(item));
+                    element.insert("text", QQmlProperty::read(item, "text").toString());
+                } else if (isFramedControl(item)) {
+                    element = sceneRect(item->mapRectToScene(QRectF(0, 0, item->width(), item->height())));
+                    element.insert("control", QString::fromLatin1(item->metaObject()->className()).section('_', 0, 0));
+                } else {
+                    continue;
+                }
+                if (QQuickItem* group = nearestGroup(item))
+                    element.insert("group", sceneRect(group->mapRectToScene(QRectF(0, 0, group->width(), group->height()))));
+                elements.append(element);
+            }
+            reply.insert("elements", elements);
+        }
     } else if (command == QLatin1String("frame")) {
         replyAfterNextFrame(client, request);
         return;
@@ -229,6 +326,7 @@ QQuickItem* InspectionServer::findItem(const QJsonObject& selector) const
     const QString id = selector.value("id").toString();
     const QString within = selector.value("in").toString();
     const QString text = selector.value("text").toString();
+    const QString type = selector.value("type").toString();
     // "popup" looks only at windows other than the main one (menus, file dialogs).
     const bool popupOnly = selector.value("window").toString() == QLatin1String("popup");
     int skip = selector.value("index").toInt(0);  // the n-th match, in window and tree order
@@ -242,6 +340,8 @@ QQuickItem* InspectionServer::findItem(const QJsonObject& selector) const
         for (QObject* object : objects) {
             auto* item = static_cast<QQuickItem*>(object);
             if (!id.isEmpty() && !hasId(item, id))
+                continue;
+            if (!type.isEmpty() && !isOfType(item, type))
                 continue;
             if (!text.isEmpty() && (!isShown(item) || QQmlProperty::read(item, "text").toString() != text))
                 continue;
@@ -267,7 +367,7 @@ QJsonObject InspectionServer::describe(QQuickItem* item, const QJsonObject& requ
     description.insert("visible", item->isVisible());
     description.insert("enabled", item->isEnabled());
     for (const QJsonValue& name : request.value("props").toArray())
-        description.insert(name.toString(), QJsonValue::fromVariant(QQmlProperty::read(item, name.toString())));
+        description.insert(name.toString(), toJson(QQmlProperty::read(item, name.toString())));
     if (request.value("texts").toBool()) {
         // Every text shown under the item, in tree order: what a reader of the table sees.
         QList<QObject*> objects;

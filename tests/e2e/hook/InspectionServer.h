@@ -1,7 +1,8 @@
 // A local socket server inside the program under test. Requests are one JSON object per line;
 // replies are one JSON object per line, and every signal of the published controllers is pushed
-// to the clients as an event line. Items are found by their QML id, optionally within a component
-// type, or by their text; geometry is reported in screen coordinates so the test can click there.
+// to the clients as an event line. Items are found by their QML id or component type, optionally
+// within a component type, or by their text; geometry is reported in screen coordinates so the test
+// can click there, and "layout" reports what is painted where, to find overlaps.
 #pragma once
 
 #include <QJsonObject>

@@ -23,6 +23,8 @@ QtObject {
     signal typeMechanismChanged()
     signal sigUpdateFirmFailed()
     signal sigUnsupportMechanism()
+    signal sigUpdateFirmSucceed()
+    signal sigControlInputForced(int fromIndex, int toIndex)
 
     function reset() {
         values = [0, 0, 0, 0, 0]
@@ -46,6 +48,8 @@ QtObject {
     function is770K() { return code() === 4 || code() === 5 }
     function is770W() { return code() === 6 || code() === 9 }
     function isChannelEnabled() { return values[1] === 0 || values[1] === 1 }
+    function getInputMaxValue(input) { return input === 0 ? 1696 : 1940 }
+    function getInputMinValue(input) { return input === 0 ? 352 : 1100 }
     function mechanismToIndex(mechanism) {
         if (mechanism >= 1 && mechanism <= 7)
             return mechanism

@@ -3,11 +3,17 @@ import QtQuick 2.0
 // Stand-in for the serial port controller: scripted port list, recorded requests.
 QtObject {
     property var availableSerialPorts: []
+    property var availablePortEntries: availableSerialPorts.map(function (name) {
+        return {name: name, label: name.split("/").pop(), details: name}
+    })
+    property var openFailure: ({kind: 0})
     property string opendPortName: ""
     property var requests: []
 
     signal sigOpendPortFailed()
     signal sigDisconnect()
+    signal sigPortLost(string port)
+    signal sigPortReopening(string port)
 
     function reset() {
         availableSerialPorts = []

@@ -55,9 +55,10 @@ ComboBox {
             __selectedBackgroundColor: "black"
             __backgroundColor: OrvControl.ORVStyle.bgColor
             __borderColor: OrvControl.ORVStyle.borderColor
-            __scrollerStyle: OrvControl.ORVScrollViewStyle { }
+            // The list is a window of its own: opaque, as its items are.
+            __scrollerStyle: OrvControl.ORVScrollViewStyle { groundColor: "black" }
             frame: Rectangle {
-                color: OrvControl.ORVStyle.bgColor
+                color: "black"
                 border.color: OrvControl.ORVStyle.borderColor
             }
             itemDelegate.background: Rectangle {

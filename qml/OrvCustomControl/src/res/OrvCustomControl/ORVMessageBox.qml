@@ -11,8 +11,12 @@ Window {
     readonly property alias titleColor: titleLabel.color
     readonly property alias shownText: contentLabel.text
 
-    width: 320 * OrvControl.ORVStyle.dp
-    height: 160 * OrvControl.ORVStyle.dp
+    // 320 x 160 at least; a longer message (a path, a command to type) widens the box up to 560
+    // and makes it as tall as its lines need.
+    width: Math.max(320 * OrvControl.ORVStyle.dp,
+                    Math.min(560 * OrvControl.ORVStyle.dp, widthProbe.implicitWidth + 20 * OrvControl.ORVStyle.dp))
+    height: Math.max(160 * OrvControl.ORVStyle.dp,
+                     titleBar.height + contentLabel.contentHeight + 30 * OrvControl.ORVStyle.dp)
     flags: Qt.FramelessWindowHint | Qt.WindowModal
     modality: Qt.WindowModal
     color: Qt.rgba(41 / 255, 41 / 255, 43 / 255, 1)
@@ -86,6 +90,13 @@ Window {
         }
 
         OrvControl.ORVLabel {
+            id: widthProbe
+            visible: false
+            fontsize: 20
+            text: contentLabel.text
+        }
+
+        OrvControl.ORVLabel {
             id: contentLabel
             anchors.top: titleBar.bottom
             anchors.topMargin: 10 * OrvControl.ORVStyle.dp
@@ -94,7 +105,7 @@ Window {
             horizontalAlignment: Text.AlignLeft
             verticalAlignment: Text.AlignTop
             fontsize: 20
-            wrapMode: Text.WordWrap
+            wrapMode: Text.Wrap
         }
     }
 }

@@ -4,10 +4,14 @@ import QtQuick.Controls.Styles 1.4
 import "." as OrvControl
 
 ScrollViewStyle {
+    // What shows behind the bars. A drop-down list is a window of its own, and a window's
+    // transparent parts are white on an X server without a compositor: lists pass an opaque colour.
+    property color groundColor: OrvControl.ORVStyle.bgColor
+
     padding { left: 1; top: 1; right: 1; bottom: 1 }
     minimumHandleLength: 30
     handleOverlap: 1
-    corner: Rectangle { color: OrvControl.ORVStyle.bgColor }
+    corner: Rectangle { color: groundColor }
     frame: Rectangle {
         color: OrvControl.ORVStyle.bgColor
         border.color: OrvControl.ORVStyle.disColor
@@ -17,7 +21,7 @@ ScrollViewStyle {
     scrollBarBackground: Rectangle {
         implicitWidth: 17
         implicitHeight: 17
-        color: OrvControl.ORVStyle.bgColor
+        color: groundColor
     }
     handle: Item {
         implicitWidth: 17
@@ -32,7 +36,7 @@ ScrollViewStyle {
     incrementControl: Rectangle {
         implicitWidth: 17
         implicitHeight: 17
-        color: OrvControl.ORVStyle.bgColor
+        color: groundColor
         Image {
             anchors.centerIn: parent
             source: styleData.horizontal ? "image/arrow-right.png" : "image/arrow-down.png"
@@ -42,7 +46,7 @@ ScrollViewStyle {
     decrementControl: Rectangle {
         implicitWidth: 17
         implicitHeight: 17
-        color: OrvControl.ORVStyle.bgColor
+        color: groundColor
         Image {
             anchors.centerIn: parent
             source: styleData.horizontal ? "image/arrow-left.png" : "image/arrow-up.png"

@@ -30,9 +30,17 @@ Item {
         channelCombo.currentIndex = oldChannel < channelCount ? oldChannel : 0
     }
 
+    // A new list resets the combo to its first entry; the chosen channel is kept where the new list
+    // has it (PPM -> TTL keeps every channel, S-BUS -> PPM keeps those up to 9).
+    onChannelCountChanged: {
+        var kept = channelCombo.currentIndex
+        channelCombo.model = channelNames(channelCount)
+        adjustChannel(kept)
+    }
+
     OrvControl.ORVComboBox {
         id: channelCombo
         anchors.fill: parent
-        model: channelNames(channelCount)
+        Component.onCompleted: model = channelNames(channelCount)
     }
 }

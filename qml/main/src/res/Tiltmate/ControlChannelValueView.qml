@@ -11,11 +11,35 @@ Item {
     property alias maxValue: valueSlider.maximumValue
     property alias text: valueLabel.text
     property alias slider: valueSlider
+    readonly property real shownValue: valueSlider.value
+
+    // The bar always stands at the number shown: a new range places the last number again.
+    property bool hasValue: false
+    property int lastValue: 0
 
     function setValue(value) {
+        hasValue = true
+        lastValue = value
         valueLabel.text = value
         valueSlider.value = Math.min(Math.max(value, minValue), maxValue)
         valueSlider.status = (value < minValue || value > maxValue) ? 1 : 0
+    }
+
+    function setRange(min, max) {
+        minValue = min
+        maxValue = max
+        if (hasValue)
+            setValue(lastValue)
+        else
+            valueSlider.value = min
+    }
+
+    // No receiver value to show (an input without channels): no number, an empty bar.
+    function clear() {
+        hasValue = false
+        valueLabel.text = "--"
+        valueSlider.value = minValue
+        valueSlider.status = 0
     }
 
     OrvControl.ORVSliderBound {

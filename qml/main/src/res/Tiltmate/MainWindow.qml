@@ -5,12 +5,15 @@ import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
 Item {
     id: pageFrame
     width: 800 * OrvControl.ORVStyle.dp
-    height: 600 * OrvControl.ORVStyle.dp
+    // Taller than the 600 first drawn, so that each page gets its full 540 under the tabs and the
+    // version label has a line of its own below the tab frame.
+    height: 660 * OrvControl.ORVStyle.dp
 
     property alias tabView: tabView
     property alias connectionPanel: serialPortView
     property alias messageBox: g_messageDlg
     property alias waitingWindow: g_connentDlg
+    property alias statusLine: g_statusLine
 
     OrvControl.ORVMessageBox {
         id: g_messageDlg
@@ -45,7 +48,7 @@ Item {
             anchors.topMargin: 25 * OrvControl.ORVStyle.dp
             anchors.left: parent.left
             anchors.right: parent.right
-            anchors.bottom: parent.bottom
+            height: 566 * OrvControl.ORVStyle.dp
             enabled: false
 
             Tab {
@@ -54,7 +57,7 @@ Item {
                 active: true
                 WidgetRunningInfor {
                     width: 790 * OrvControl.ORVStyle.dp
-                    height: 530 * OrvControl.ORVStyle.dp
+                    height: 540 * OrvControl.ORVStyle.dp
                 }
             }
             Tab {
@@ -63,7 +66,7 @@ Item {
                 active: true
                 WidgetImuCalibration {
                     width: 790 * OrvControl.ORVStyle.dp
-                    height: 530 * OrvControl.ORVStyle.dp
+                    height: 540 * OrvControl.ORVStyle.dp
                 }
             }
             Tab {
@@ -72,7 +75,7 @@ Item {
                 active: true
                 WidgetFirmware {
                     width: 790 * OrvControl.ORVStyle.dp
-                    height: 530 * OrvControl.ORVStyle.dp
+                    height: 540 * OrvControl.ORVStyle.dp
                 }
             }
             Tab {
@@ -81,18 +84,57 @@ Item {
                 active: true
                 WidgetConfiguration {
                     width: 790 * OrvControl.ORVStyle.dp
-                    height: 530 * OrvControl.ORVStyle.dp
+                    height: 540 * OrvControl.ORVStyle.dp
                 }
             }
         }
     }
 
     OrvControl.ORVLabel {
+        id: versionLabel
         x: 20 * OrvControl.ORVStyle.dp
-        y: 560 * OrvControl.ORVStyle.dp
+        y: tabView.parent.y + tabView.y + tabView.height + 3 * OrvControl.ORVStyle.dp
         text: "Ver: 2.2"
         font.italic: true
         font.underline: true
+    }
+
+    // One line left of the port selector: confirmations that fade by themselves, and while no
+    // gimbal is connected, what to do first.
+    OrvControl.ORVLabel {
+        id: g_statusLine
+        objectName: "statusLine"
+        x: 20 * OrvControl.ORVStyle.dp
+        y: serialPortView.parent.y + serialPortView.y
+        width: 470 * OrvControl.ORVStyle.dp
+        height: serialPortView.height
+        horizontalAlignment: Text.AlignLeft
+        elide: Text.ElideRight
+        text: note !== "" ? note : standing
+
+        property bool connected: false
+        property string note: ""
+        property string awaitedPort: ""
+        readonly property string standing: connected ? ""
+                                           : awaitedPort !== "" ? resLanguages.qsTr_STR_ID_220.arg(awaitedPort)
+                                           : resLanguages.qsTr_STR_ID_219
+
+        function notify(text) {
+            note = text
+            fading.restart()
+        }
+        function awaitPort(label) {
+            awaitedPort = label
+        }
+
+        SequentialAnimation {
+            id: fading
+            PropertyAction { target: g_statusLine; property: "opacity"; value: 1 }
+            PauseAnimation { duration: 4000 }
+            NumberAnimation { target: g_statusLine; property: "opacity"; to: 0; duration: 1000 }
+            PropertyAction { target: g_statusLine; property: "note"; value: "" }
+            PropertyAction { target: g_statusLine; property: "opacity"; value: 1 }
+        }
     }
 
     Connections {
@@ -106,9 +148,13 @@ Item {
         function onSigGetVersionSuccessed() {
             tabView.enabled = true
             g_connentDlg.doQuit()
+            g_statusLine.connected = true
+            g_statusLine.awaitedPort = ""
+            g_statusLine.notify(resLanguages.qsTr_STR_ID_228)
         }
         function onSigFirmclosed() {
             tabView.enabled = false
+            g_statusLine.connected = false
         }
         function onSigFileUpgradeStart() {
             runningTab.enabled = false

@@ -31,6 +31,16 @@ Item {
     property alias firmwareButton: firmwareButton
     property alias mountingPicture: mountingPicture
 
+    // What the running upload is for, so that its end can be confirmed in the status line.
+    property bool restoringDefaults: false
+    property bool channelUploadPending: false
+    property string forcedInputNote: ""
+
+    function confirmUpload() {
+        g_statusLine.notify(restoringDefaults ? resLanguages.qsTr_STR_ID_223 : resLanguages.qsTr_STR_ID_222)
+        restoringDefaults = false
+    }
+
     function channelRow(row) {
         return channelRows.itemAt(row)
     }
@@ -57,12 +67,20 @@ Item {
         channelRow(baffleRow).enabled = runtimeInstrumentConfig.is770K()
     }
 
-    // The channel group only exists for inputs that carry receiver channels.
+    // The channel group only exists for inputs that carry receiver channels; its bars show the range
+    // of the input selected here, which is not yet the gimbal's until it is uploaded.
     function applyControlInput() {
         var noChannels = isBusWithoutChannels(controlInputCombo.currentText)
         channelGroup.enabled = !noChannels
         modeLabel.enabled = !noChannels
         modeCombo.enabled = !noChannels
+        var input = controlInputCombo.currentIndex
+        for (var row = 0; row < channelFunctions.length; ++row) {
+            var view = channelRow(row).valueView
+            view.setRange(runtimeInstrumentConfig.getInputMinValue(input), runtimeInstrumentConfig.getInputMaxValue(input))
+            if (noChannels)
+                view.clear()
+        }
         if (!noChannels)
             f_LoadChannelConfig()
     }
@@ -244,6 +262,8 @@ Item {
         text: resLanguages.qsTr_STR_ID_59
         enabled: false
         onClicked: {
+            restoringDefaults = false
+            channelUploadPending = false
             runtimeInstrumentConfig.setInstrumentValue(InstrumentConfig.TYPE_NACELLEINSTALL, mountingCombo.currentIndex)
             runtimeInstrumentConfig.setInstrumentValue(InstrumentConfig.TYPE_NACELLECTL, controlInputCombo.currentIndex)
             runtimeInstrumentConfig.setInstrumentValue(InstrumentConfig.TYPE_MODE, modeCombo.currentIndex)
@@ -258,9 +278,10 @@ Item {
             for (var row = 0; row < channelFunctions.length; ++row)
                 runtimeJoystickdevice.setChannelConfig(channelFunctions[row], channelRow(row).selection.channel,
                                                        channelRow(row).direction.bReverse)
-            if (runtimeJoystickdevice.canUploadChannelConfig(checkMode))
+            if (runtimeJoystickdevice.canUploadChannelConfig(checkMode)) {
+                channelUploadPending = true
                 runtimeJoystickdevice.uploadConfig()
-            else
+            } else
                 showError(resLanguages.qsTr_STR_ID_77)
         }
     }
@@ -279,6 +300,8 @@ Item {
             // The channel defaults are read from the group of the chosen input.
             runtimeInstrumentConfig.setInstrumentValue(InstrumentConfig.TYPE_NACELLECTL, controlInputCombo.currentIndex)
             if (runtimeJoystickdevice.loadDefaultConfig() && runtimeInstrumentConfig.loadDefaultConfig()) {
+                restoringDefaults = true
+                channelUploadPending = true
                 runtimeInstrumentConfig.uploadConfig()
                 runtimeJoystickdevice.uploadConfig()
             } else {
@@ -305,19 +328,35 @@ Item {
         function onSigDownloadFinished() { enablePaletteByCamera() }
         function onSigRefreshValue() { f_LoadInstrumentConfig() }
         function onSigInputChanged(deviceMaxValue, deviceMinValue) {
-            for (var row = 0; row < channelFunctions.length; ++row) {
-                var view = channelRow(row).valueView
-                view.minValue = deviceMinValue
-                view.maxValue = deviceMaxValue
-                view.slider.value = (deviceMinValue + deviceMaxValue) / 2
-            }
+            for (var row = 0; row < channelFunctions.length; ++row)
+                channelRow(row).valueView.setRange(deviceMinValue, deviceMaxValue)
         }
         function onSigUploading() {
             confirmButton.text = resLanguages.qsTr_STR_ID_79
             confirmButton.enabled = false
             defaultsButton.enabled = false
         }
-        function onSigUploadFailed() { showError(resLanguages.qsTr_STR_ID_78) }
+        function onSigUploadFailed() {
+            restoringDefaults = false
+            forcedInputNote = ""
+            channelUploadPending = false  // no confirmation for a half-written configuration
+            showError(resLanguages.qsTr_STR_ID_78)
+        }
+        function onSigUploadSucceed() {
+            if (forcedInputNote !== "") {
+                // Not a quiet confirmation: what was written differs from what was chosen.
+                g_messageDlg.messageBoxType = 1
+                g_messageDlg.information = forcedInputNote
+                g_messageDlg.doModal()
+                forcedInputNote = ""
+            }
+            if (!channelUploadPending)
+                confirmUpload()
+        }
+        function onSigControlInputForced(fromIndex, toIndex) {
+            forcedInputNote = resLanguages.qsTr_STR_ID_227.arg(controlInputCombo.model[fromIndex])
+        }
+        function onSigUpdateFirmSucceed() { g_statusLine.notify(resLanguages.qsTr_STR_ID_224) }
         function onSigUploadFinished() {
             confirmButton.text = resLanguages.qsTr_STR_ID_59
             confirmButton.enabled = true
@@ -334,7 +373,17 @@ Item {
             confirmButton.enabled = true
             defaultsButton.enabled = true
         }
-        function onSigUploadFailed() { showError(resLanguages.qsTr_STR_ID_78) }
+        function onSigUploadFailed() {
+            channelUploadPending = false
+            restoringDefaults = false
+            showError(resLanguages.qsTr_STR_ID_78)
+        }
+        function onSigUploadSucceed() {
+            if (channelUploadPending) {
+                channelUploadPending = false
+                confirmUpload()
+            }
+        }
         function onSigRefreshValue() {
             if (!channelGroup.enabled)
                 return

@@ -48,6 +48,8 @@ Item {
                     width: 470 * OrvControl.ORVStyle.dp
                     height: parent.height
                     enabled: false
+                    // It shows the chosen file; typing a path here would do nothing.
+                    readOnly: true
                 }
                 OrvControl.ORVButton {
                     id: browseButton
@@ -79,24 +81,25 @@ Item {
                     header: OrvControl.ORVTableRectangle {
                         width: firmwareList.width
                         height: 30 * OrvControl.ORVStyle.dp
+                        // Cells and separators span their row exactly, so nothing hangs below an
+                        // empty table's header or crosses into the next row.
                         Row {
-                            y: 5 * OrvControl.ORVStyle.dp
                             spacing: 5 * OrvControl.ORVStyle.dp
                             OrvControl.ORVLabel {
                                 width: 100 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
                                 text: resLanguages.qsTr_STR_ID_55
                             }
-                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
                             OrvControl.ORVLabel {
                                 width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
                                 text: resLanguages.qsTr_STR_ID_56
                             }
-                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
                             OrvControl.ORVLabel {
                                 width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
                                 text: resLanguages.qsTr_STR_ID_57
                             }
-                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
                             OrvControl.ORVLabel {
                                 width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
                                 text: resLanguages.qsTr_STR_ID_58
@@ -106,24 +109,25 @@ Item {
                     delegate: OrvControl.ORVTableRectangle {
                         width: firmwareList.width
                         height: 30 * OrvControl.ORVStyle.dp
+                        // Cells and separators span their row exactly, so nothing hangs below an
+                        // empty table's header or crosses into the next row.
                         Row {
-                            y: 5 * OrvControl.ORVStyle.dp
                             spacing: 5 * OrvControl.ORVStyle.dp
                             OrvControl.ORVLabel {
                                 width: 100 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
                                 text: Name
                             }
-                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
                             OrvControl.ORVLabel {
                                 width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
                                 text: AppVersion
                             }
-                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
                             OrvControl.ORVLabel {
                                 width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
                                 text: FileAppVersion
                             }
-                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 45 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
+                            Rectangle { width: 2 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp; color: OrvControl.ORVStyle.borderColor; opacity: 0.3 }
                             ControlFirmUpgradeView {
                                 width: 150 * OrvControl.ORVStyle.dp; height: 30 * OrvControl.ORVStyle.dp
                                 status: UpgradeStatus
@@ -154,6 +158,9 @@ Item {
     FileDialog {
         id: fileDialog
         title: resLanguages.qsTr_STR_ID_53
+        // Room for a package name and its folder without cutting them.
+        width: 640 * OrvControl.ORVStyle.dp
+        height: 420 * OrvControl.ORVStyle.dp
         nameFilters: ["Bin files (*.bin)"]
         selectExisting: true
         onAccepted: {

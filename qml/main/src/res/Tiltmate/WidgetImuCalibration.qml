@@ -138,8 +138,11 @@ Item {
         function onSigCalibrationSuccess(calibType) {
             calibrationTabs.enabled = true
             startButton.enabled = true
-            if (isOwnKind(calibType))
+            if (isOwnKind(calibType)) {
                 startButton.text = resLanguages.qsTr_STR_ID_51
+                var names = [resLanguages.qsTr_STR_ID_48, resLanguages.qsTr_STR_ID_49, resLanguages.qsTr_STR_ID_50]
+                g_statusLine.notify(resLanguages.qsTr_STR_ID_225.arg(names[ownKinds.indexOf(calibType)]))
+            }
         }
         function onSigCalibrationFailed(calibType) {
             calibrationTabs.enabled = true

@@ -22,6 +22,9 @@ Item {
         resLanguages.qsTr_STR_ID_209]
 
     property alias attitudeView: canvas3d
+    // True from a disconnect until the next gimbal answers, once values have been shown.
+    property bool stale: false
+    property bool live: false
 
     OrvControl.ORVRectangle {
         id: viewFrame
@@ -196,14 +199,28 @@ Item {
         }
     }
 
+    // Ends where the angle group begins; wide enough for the longest module name at its size.
     OrvControl.ORVLabel {
         id: mechanismLabel
         y: 410 * OrvControl.ORVStyle.dp
         anchors.right: angleGroup.right
-        width: 80 * OrvControl.ORVStyle.dp
-        height: 50 * OrvControl.ORVStyle.dp
+        width: 140 * OrvControl.ORVStyle.dp
+        height: 30 * OrvControl.ORVStyle.dp
+        horizontalAlignment: Text.AlignRight
         fontsize: 1.5 * OrvControl.ORVStyle.fontsize
         text: ""
+    }
+
+    // After a disconnect the cells keep the last values; this says that they are no longer live.
+    OrvControl.ORVLabel {
+        id: staleNote
+        x: viewFrame.x
+        y: 40 * OrvControl.ORVStyle.dp
+        width: viewFrame.width
+        height: 25 * OrvControl.ORVStyle.dp
+        visible: runningInfor.stale
+        color: "#e0a030"
+        text: resLanguages.qsTr_STR_ID_226
     }
 
     OrvControl.ORVGroupBox {
@@ -211,7 +228,8 @@ Item {
         x: 10 * OrvControl.ORVStyle.dp
         y: 440 * OrvControl.ORVStyle.dp
         width: 400 * OrvControl.ORVStyle.dp
-        height: 50 * OrvControl.ORVStyle.dp
+        // Room for the title and the 25 high angle row under it.
+        height: 75 * OrvControl.ORVStyle.dp
         title: resLanguages.qsTr_STR_ID_14
 
         OrvControl.ORVFillRectangle {
@@ -455,6 +473,18 @@ Item {
         function onTypeMechanismChanged() {
             var code = runtimeInstrumentConfig.getInstrumentValue(InstrumentConfig.TYPE_MECHANISM)
             mechanismLabel.text = mechanismType[runtimeInstrumentConfig.mechanismToIndex(code)]
+        }
+    }
+
+    Connections {
+        target: runtimeFirmwareController
+        function onSigGetVersionSuccessed() {
+            runningInfor.live = true
+            runningInfor.stale = false
+        }
+        function onSigFirmclosed() {
+            runningInfor.stale = runningInfor.live
+            runningInfor.live = false
         }
     }
 }
