@@ -26,6 +26,9 @@ const QString kRebooting = QStringLiteral("rebooting>>>");
 const QString kNoModuleUpgrade = QStringLiteral("no module upgrade");
 const QString kTempFileFailed = QStringLiteral("failed to generate temp file!");
 const QString kTempFileUnreadable = QStringLiteral("failed to open temp file!");
+// The port vanished mid-upgrade: the rest of the list is abandoned and no start command is sent.
+const QString kPortRemoved = QStringLiteral("port removed");
+constexpr double kWriteComplete = 100.0;
 
 // Copies the image into the temporary file. False on any read or write error, and when the
 // package holds fewer bytes than the header promises: a short image must never be flashed.
@@ -83,13 +86,19 @@ ORVInteractiveCommandThreadWorker::writeModule(Command command, const ORVFirmwar
     }
 
     const int unit = firmware.getUnitId();
+    const qint8 unitName = static_cast<qint8>(firmware.getUnitId());
+    // Reset here, before the write can move it: a reset queued to the GUI thread could land after
+    // the write and wipe its 100 %.
+    manager->beginModuleProgress(unitName);
     if (announceModule)
-        emit sg_moduleStartUpgrade(static_cast<qint8>(firmware.getUnitId()));
+        emit sg_moduleStartUpgrade(unitName);
     const int rc = cradleCall(cradleCalls().WriteFirm, static_cast<const int*>(&unit),
                               reinterpret_cast<const unsigned char*>(image.constData()),
                               static_cast<unsigned int>(image.size()), static_cast<unsigned char*>(upgradeProgress));
     if (rc != CRADLE_OK)
-        return ModuleOutcome::NotWritten;
+        return reportPortRemoval(rc) ? ModuleOutcome::PortRemoved : ModuleOutcome::NotWritten;
+    // The 500 ms samples may miss it; every written unit reports its 100 % before the final result.
+    emit sg_moduleUpgradeProgressChanged(unitName, kWriteComplete);
     // Gives the unit time to commit the image before the next request.
     QThread::msleep(kPauseAfterWriteMs);
     return ModuleOutcome::Written;
@@ -120,14 +129,23 @@ void ORVInteractiveCommandThreadWorker::_st_upgradeFirmware(Command command, QLi
         if (!firmware || !firmware->getWantUpdate())
             continue;
         const int unit = firmware->getUnitId();
-        if (cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit)) != CRADLE_OK) {
+        const int requestResult = cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit));
+        if (requestResult != CRADLE_OK) {
             UpgradeReport::add(report, firmware->getUnitId(), false);
+            if (reportPortRemoval(requestResult)) {
+                finish(1, kPortRemoved);
+                return;
+            }
             continue;
         }
         const ModuleOutcome outcome = writeModule(command, *firmware, true);
         UpgradeReport::add(report, firmware->getUnitId(), outcome == ModuleOutcome::Written);
         if (outcome == ModuleOutcome::CopyFailed) {
             finish(1, kTempFileFailed);
+            return;
+        }
+        if (outcome == ModuleOutcome::PortRemoved) {
+            finish(1, kPortRemoved);
             return;
         }
         anyWritten = anyWritten || outcome == ModuleOutcome::Written;
@@ -153,15 +171,21 @@ void ORVInteractiveCommandThreadWorker::_st_upgradeFirmwareSingle(Command comman
         return;
     }
     const int unit = firmwareList->getUnitId();
-    if (cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit)) != CRADLE_OK) {
+    const int requestResult = cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit));
+    if (requestResult != CRADLE_OK) {
         UpgradeReport::add(report, firmwareList->getUnitId(), false);
-        finish(0, kNoModuleUpgrade);
+        if (reportPortRemoval(requestResult))
+            finish(1, kPortRemoved);
+        else
+            finish(0, kNoModuleUpgrade);
         return;
     }
     const ModuleOutcome outcome = writeModule(command, *firmwareList, false);
     UpgradeReport::add(report, firmwareList->getUnitId(), outcome == ModuleOutcome::Written);
     if (outcome == ModuleOutcome::CopyFailed) {
         finish(1, kTempFileFailed);
+    } else if (outcome == ModuleOutcome::PortRemoved) {
+        finish(1, kPortRemoved);
     } else if (outcome == ModuleOutcome::Written) {
         cradleCall(cradleCalls().SendStartFsApp);
         finish(0, kRebooting);

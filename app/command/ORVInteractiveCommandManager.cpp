@@ -2,6 +2,7 @@
 
 #include "ORVFirmware.h"
 #include "ORVInteractiveCommandThreadWorker.h"
+#include "StatusPoll.h"
 
 #include <QThread>
 #include <QTimer>
@@ -33,6 +34,12 @@ ORVInteractiveCommandManager::ORVInteractiveCommandManager()
     qRegisterMetaType<ProtocolCommandEnum>("ProtocolCommandEnum");
     qRegisterMetaType<QList<int>>();
     workerThread = new QThread(this);
+    statusThread = new QThread(this);
+    statusPoll = new StatusPoll();
+    statusPoll->moveToThread(statusThread);
+    connect(statusPoll, &StatusPoll::sg_protocolCommandResult, this,
+            &ORVInteractiveCommandManager::st_protocolCommandResult);
+    statusThread->start(QThread::InheritPriority);
     worker = new ORVInteractiveCommandThreadWorker(this);
     worker->moveToThread(workerThread);
     workerThread->start(QThread::InheritPriority);
@@ -49,6 +56,12 @@ ORVInteractiveCommandManager::~ORVInteractiveCommandManager()
     workerThread->wait();
     delete workerThread;
     workerThread = nullptr;
+    // After the worker: its last close may still stop the poll.
+    statusPoll->deleteLater();
+    statusThread->quit();
+    statusThread->wait();
+    delete statusThread;
+    statusThread = nullptr;
 }
 
 void ORVInteractiveCommandManager::startProgressReports()
@@ -97,16 +110,26 @@ void ORVInteractiveCommandManager::releaseUpgradeCopy(const void* key)
     }
 }
 
-void ORVInteractiveCommandManager::st_moduleStartUpgrade(qint8 upgradeModuleName)
+void ORVInteractiveCommandManager::beginModuleProgress(qint8 unit)
 {
-    upgradeModule = upgradeModuleName;
     std::atomic_ref<quint8>(upgradeProgress).store(0, std::memory_order_relaxed);
+    std::atomic_ref<qint8>(upgradeModule).store(unit, std::memory_order_release);
+}
+
+// The worker has already recorded the module and reset its progress (beginModuleProgress); a reset
+// from here would arrive late and could wipe a finished write. Show the new row at once instead.
+void ORVInteractiveCommandManager::st_moduleStartUpgrade(qint8)
+{
+    if (progressTimer->isActive())
+        _st_firmUpgradeProgress();
 }
 
 void ORVInteractiveCommandManager::_st_firmUpgradeProgress()
 {
+    // The module first: once its new value is seen, so is the reset of the progress before it.
+    const qint8 module = std::atomic_ref<qint8>(upgradeModule).load(std::memory_order_acquire);
     const quint8 progress = std::atomic_ref<quint8>(upgradeProgress).load(std::memory_order_relaxed);
-    emit sg_moduleUpgradeProgressChanged(upgradeModule, double(progress));
+    emit sg_moduleUpgradeProgressChanged(module, double(progress));
 }
 
 void ORVInteractiveCommandManager::st_protocolCommandResult(ProtocolCommandEnum command, int result, int errorCode,

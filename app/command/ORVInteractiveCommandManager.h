@@ -13,6 +13,7 @@ class QThread;
 class QTimer;
 class ORVFirmware;
 class ORVInteractiveCommandThreadWorker;
+class StatusPoll;
 
 // The one gateway to the gimbal: controllers emit the request signals, the worker runs every
 // library call on its own thread, and each outcome comes back through sg_protocolCommandResult.
@@ -43,7 +44,8 @@ public:
     Q_ENUM(ProtocolCommandEnum)
 
     static ORVInteractiveCommandManager* instance();
-    // Stops the worker and joins its thread; a command in progress is finished first.
+    // Stops the worker and the status poll and joins their threads; a command in progress is
+    // finished first.
     ~ORVInteractiveCommandManager() override;
 
     // The records are copied before the request is queued, so the caller may change or free its
@@ -82,6 +84,9 @@ public slots:
 private:
     ORVInteractiveCommandManager();
     void startProgressReports();
+    // Called on the worker's thread right before a unit's write: the unit and its progress are
+    // recorded there, in the order the write will change them.
+    void beginModuleProgress(qint8 unit);
     // Called on the GUI thread once the worker has finished with the copy that key names.
     void releaseUpgradeCopy(const void* key);
 
@@ -90,6 +95,9 @@ private:
     QThread* workerThread = nullptr;
     QTimer* progressTimer = nullptr;
     ORVInteractiveCommandThreadWorker* worker = nullptr;
+    // The status poll and its thread: telemetry stays live while the worker waits in a long call.
+    QThread* statusThread = nullptr;
+    StatusPoll* statusPoll = nullptr;
     qint8 upgradeModule = 0;
     quint8 upgradeProgress = 0;
     // Record copies of the upgrades queued or running, oldest first; the worker finishes them in order.

@@ -5,14 +5,11 @@
 #include "ORVFirmware.h"
 #include "ParameterRecord.h"
 #include "PortDiagnosis.h"
-
-#include <QTimer>
+#include "StatusPoll.h"
 
 #include <array>
 
 namespace {
-
-constexpr int kStatusIntervalMs = 200;
 
 using Command = ORVInteractiveCommandManager::ProtocolCommandEnum;
 
@@ -40,13 +37,8 @@ QByteArray bytes(const std::array<unsigned char, N>& buffer, int count)
 ORVInteractiveCommandThreadWorker::ORVInteractiveCommandThreadWorker(ORVInteractiveCommandManager* manager)
     : QObject(nullptr), manager(manager), upgradeProgress(&manager->upgradeProgress)
 {
-    statusTimer = new QTimer(this);
-    statusTimer->setInterval(kStatusIntervalMs);
-    statusTimer->setSingleShot(false);
-
     using M = ORVInteractiveCommandManager;
     using W = ORVInteractiveCommandThreadWorker;
-    connect(statusTimer, &QTimer::timeout, this, &W::_st_updateCradleStatus);
     connect(manager, &M::sg_getVersion, this, &W::_st_getVersion);
     connect(manager, &M::sg_upgradeFirmware, this, &W::_st_upgradeFirmware);
     connect(manager, &M::sg_upgradeFirmwareSingle, this, &W::_st_upgradeFirmwareSingle);
@@ -62,10 +54,25 @@ ORVInteractiveCommandThreadWorker::ORVInteractiveCommandThreadWorker(ORVInteract
     connect(manager, &M::sg_openSerialPort, this, &W::_st_openSerialPort);
     connect(manager, &M::sg_closeSerialPort, this, &W::_st_closeSerialPort);
     connect(this, &W::sg_protocolCommandResult, manager, &M::st_protocolCommandResult);
+    // A written unit's 100 % travels with the results, so it always precedes the upgrade's end.
+    connect(this, &W::sg_moduleUpgradeProgressChanged, manager, &M::sg_moduleUpgradeProgressChanged);
+}
+
+bool ORVInteractiveCommandThreadWorker::reportPortRemoval(int returnValue)
+{
+    if (cradleCall(cradleCalls().GetSerialLastError) != CRADLE_SERIAL_PORT_REMOVED)
+        return false;
+    // The call may return before the poll's next tick sees the loss; reporting it here, on this
+    // thread, puts it ahead of the failure, so receivers tell a pulled cable from a refusal.
+    emit sg_protocolCommandResult(ORVInteractiveCommandManager::PROTOCOL_SERIALPORTDISCONNECT, 1, returnValue,
+                                  QString(), QByteArray());
+    return true;
 }
 
 void ORVInteractiveCommandThreadWorker::emitResult(Command command, int returnValue, QByteArray appendData)
 {
+    if (returnValue != CRADLE_OK)
+        reportPortRemoval(returnValue);
     emit sg_protocolCommandResult(command, returnValue != CRADLE_OK ? 1 : 0, returnValue, QString(), appendData);
 }
 
@@ -150,7 +157,7 @@ void ORVInteractiveCommandThreadWorker::_st_openSerialPort(Command command, QStr
     // The open reports 1 for an open port, not a result code.
     if (openPort && openPort(name.c_str(), CRADLE_LINE_BAUD, CRADLE_LINE_PARITY, CRADLE_LINE_DATA_BITS,
                              CRADLE_LINE_STOP_BITS) != 0) {
-        statusTimer->start();
+        manager->statusPoll->start();
         emit sg_protocolCommandResult(command, 0, 0, QString(), QByteArray());
         return;
     }
@@ -162,22 +169,7 @@ void ORVInteractiveCommandThreadWorker::_st_openSerialPort(Command command, QStr
 
 void ORVInteractiveCommandThreadWorker::_st_closeSerialPort(Command command)
 {
-    statusTimer->stop();
+    manager->statusPoll->stop();
     cradleCall(cradleCalls().CSerialClosePort);
     emit sg_protocolCommandResult(command, 0, 0, QString(), QByteArray());
-}
-
-void ORVInteractiveCommandThreadWorker::_st_updateCradleStatus()
-{
-    std::array<unsigned char, CRADLE_TELEMETRY_A_BUFFER_SIZE> recordA{};
-    if (cradleCall(cradleCalls().GetLogCradleDataA, recordA.data()) == CRADLE_OK)
-        emitResult(ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAA, 0, bytes(recordA, CRADLE_TELEMETRY_A_SIZE));
-
-    std::array<unsigned char, CRADLE_TELEMETRY_B_BUFFER_SIZE> recordB{};
-    const int rcB = cradleCall(cradleCalls().GetLogCradleDataB, recordB.data());
-    if (rcB == CRADLE_OK)
-        emitResult(ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAB, 0, bytes(recordB, CRADLE_TELEMETRY_B_SIZE));
-
-    if (cradleCall(cradleCalls().GetSerialLastError) == CRADLE_SERIAL_PORT_REMOVED)
-        emitResult(ORVInteractiveCommandManager::PROTOCOL_SERIALPORTDISCONNECT, rcB);
 }

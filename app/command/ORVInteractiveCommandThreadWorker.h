@@ -8,11 +8,11 @@
 #include <QObject>
 #include <QString>
 
-class QTimer;
 class ORVFirmware;
 
-// Lives on the manager's worker thread and is the only caller of the library: one request at a
-// time, in the order they were emitted, plus a telemetry poll every 200 ms while a port is open.
+// Lives on the manager's worker thread and runs every command's library call: one request at a
+// time, in the order they were emitted. It starts and stops the status poll, which runs on a thread
+// of its own so that a long call here does not freeze the live values or hide a pulled cable.
 class ORVInteractiveCommandThreadWorker : public QObject
 {
     Q_OBJECT
@@ -48,19 +48,19 @@ private slots:
     void _st_cardleUpdateFirm(ORVInteractiveCommandManager::ProtocolCommandEnum command);
     void _st_openSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum command, QString portName);
     void _st_closeSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum command);
-    void _st_updateCradleStatus();
 
 private:
     // What became of one module of an upgrade.
-    enum class ModuleOutcome { Written, NotWritten, CopyFailed };
+    enum class ModuleOutcome { Written, NotWritten, CopyFailed, PortRemoved };
     ModuleOutcome writeModule(ORVInteractiveCommandManager::ProtocolCommandEnum command, const ORVFirmware& firmware,
                               bool announceModule);
     void emitResult(ORVInteractiveCommandManager::ProtocolCommandEnum command, int returnValue,
                     QByteArray appendData = QByteArray());
     void releaseUpgradeCopy(const void* key);
+    // True when the port vanished; the loss is then reported ahead of the failure it caused.
+    bool reportPortRemoval(int returnValue);
 
     ORVInteractiveCommandManager* manager;
-    QTimer* statusTimer;
     quint8* upgradeProgress;
 };
 

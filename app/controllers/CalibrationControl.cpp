@@ -46,10 +46,20 @@ void CalibrationControl::st_serial_event(ORVInteractiveCommandManager::ProtocolC
             : CRADLE_CALI_UNKNOW;
         if (result == 0)
             emit sigCalibrationSuccess(type);
+        else if (m_portLost)
+            emit sigCalibrationInterrupted(type);
         else
             emit sigCalibrationFailed(type);
         break;
     }
+    case ORVInteractiveCommandManager::PROTOCOL_SERIALPORTDISCONNECT:
+        // Reported ahead of the failure it causes, by the poll or by the worker itself.
+        m_portLost = true;
+        break;
+    case ORVInteractiveCommandManager::PROTOCOL_SERIALPORTOPEN:
+        if (result == 0)
+            m_portLost = false;
+        break;
     case ORVInteractiveCommandManager::PROTOCOL_CRADLESTART:
         emit sigCradleStartFinished();
         break;

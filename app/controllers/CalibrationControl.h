@@ -28,6 +28,9 @@ signals:
     void sigCalibrationFailed(CRADLECALIBRATION calibType);
     void sigCradleStartFinished();
     void sigCradleStopFinished();
+    // A calibration that ended because the port went away: the pages show the disconnect, not
+    // the advice to follow the steps again.
+    void sigCalibrationInterrupted(CRADLECALIBRATION calibType);
 
 public slots:
     void startCalibartion(CRADLECALIBRATION calibType);
@@ -38,4 +41,6 @@ public slots:
 
 private:
     ORVInteractiveCommandManager* m_manager = nullptr;
+    // The port was reported removed since it was last opened.
+    bool m_portLost = false;
 };

@@ -96,26 +96,37 @@ void FirmwareController::clearFirmInfoContent()
     }
 }
 
-void FirmwareController::rememberUpgradeStart(const ORVFirmware* firmware)
+void FirmwareController::startUpgradeBatch(const QList<ORVFirmware*>& units)
 {
-    upgradingUnits.insert(firmware->getUnitId(), firmware->getAppVersion());
+    UpgradeBatch batch;
+    bool changed = false;
+    for (ORVFirmware* firmware : units) {
+        batch.insert(firmware->getUnitId(), firmware->getAppVersion());
+        // A row's progress only moves forward during an upgrade, so each attempt starts from zero.
+        changed = changed || firmware->getUpgradeStatus() != 0;
+        firmware->setUpgradeStatus(0);
+    }
+    upgradeBatches.push_back(batch);
+    if (changed)
+        listModel->refreshView();
 }
 
 void FirmwareController::updateFirm(FirmwareUnit unitid)
 {
     ORVFirmware* firmware = findFirmware(quint8(unitid));
-    if (firmware)
-        rememberUpgradeStart(firmware);
+    startUpgradeBatch(firmware ? QList<ORVFirmware*>{firmware} : QList<ORVFirmware*>{});
     manager->upgradeFirmwareSingle(firmware);
 }
 
 void FirmwareController::updateFirm()
 {
     emit sigFileUpgradeStart();
-    for (const ORVFirmware* firmware : *listModel->firmwareList()) {
+    QList<ORVFirmware*> marked;
+    for (ORVFirmware* firmware : *listModel->firmwareList()) {
         if (firmware->getWantUpdate())
-            rememberUpgradeStart(firmware);
+            marked.append(firmware);
     }
+    startUpgradeBatch(marked);
     manager->upgradeFirmware(listModel->firmwareList());
 }
 
@@ -130,6 +141,7 @@ bool FirmwareController::canUpdateFirm()
 
 void FirmwareController::unpackFileFirmware(QString fileName)
 {
+    keepPackageAfterCut = false;
     clearFirmInfoContent();
     const QString path = QUrl(fileName, QUrl::TolerantMode).toLocalFile();
     QFile file(path);
@@ -191,30 +203,72 @@ void FirmwareController::markCompleted(ORVFirmware* firmware)
     firmware->setUpgradeStatus(kStatusCompleted);
 }
 
-// The final result names each module the upgrade tried and whether its image was written, so a
-// unit whose write failed shows "failed" instead of a percentage that looks like progress.
-void FirmwareController::applyUpgradeReport(const QByteArray& report)
+// The final result names each module the upgrade tried and whether its image was written. Every
+// other unit handed to the upgrade ends at "failed" instead of a percentage that looks like
+// progress; it stays marked for the next attempt only when it has an image to write.
+void FirmwareController::applyUpgradeReport(const QByteArray& report, const UpgradeBatch& batch)
 {
+    QHash<quint8, bool> written;
+    for (int i = 0; i + UpgradeReport::kEntryBytes <= report.size(); i += UpgradeReport::kEntryBytes)
+        written.insert(quint8(report[i]), report[i + 1] == UpgradeReport::kModuleWritten);
+
     bool changed = false;
-    for (int i = 0; i + UpgradeReport::kEntryBytes <= report.size(); i += UpgradeReport::kEntryBytes) {
-        const quint8 unitId = quint8(report[i]);
-        ORVFirmware* firmware = findFirmware(unitId);
-        if (!firmware || !upgradingUnits.contains(unitId))
+    for (auto unit = batch.cbegin(); unit != batch.cend(); ++unit) {
+        ORVFirmware* firmware = findFirmware(unit.key());
+        if (!firmware)
             continue;
-        if (report[i + 1] == UpgradeReport::kModuleWritten) {
+        if (written.value(unit.key(), false)) {
             if (firmware->getUpgradeStatus() != kStatusCompleted)
                 markCompleted(firmware);
         } else {
             // A last progress report of 100 % may have marked it done before the write failed.
-            firmware->setAppVersion(upgradingUnits.value(unitId));
-            firmware->setWantUpdate(true);
+            firmware->setAppVersion(unit.value());
+            firmware->setWantUpdate(!firmware->getPackagePath().isEmpty() && firmware->imageLength() > 0);
             firmware->setUpgradeStatus(kStatusFailed);
         }
         changed = true;
     }
-    upgradingUnits.clear();
     if (changed)
         listModel->refreshView();
+}
+
+// The port went away under a running upgrade: whatever has not finished has failed, and says so
+// now rather than when the worker's call gives up.
+void FirmwareController::markUpgradeCut()
+{
+    upgradeCut = true;
+    keepPackageAfterCut = true;
+    bool changed = false;
+    for (const UpgradeBatch& batch : upgradeBatches) {
+        for (auto unit = batch.cbegin(); unit != batch.cend(); ++unit) {
+            ORVFirmware* firmware = findFirmware(unit.key());
+            if (firmware && firmware->getUpgradeStatus() != kStatusCompleted
+                && firmware->getUpgradeStatus() != kStatusFailed) {
+                firmware->setUpgradeStatus(kStatusFailed);
+                changed = true;
+            }
+        }
+    }
+    if (changed)
+        listModel->refreshView();
+}
+
+// Puts the package of a cut upgrade back onto the units just read: the same image positions, the
+// package version, the marks and the outcome each unit had.
+void FirmwareController::restorePackageMarks(const QList<ORVFirmware>& previous)
+{
+    for (const ORVFirmware& before : previous) {
+        ORVFirmware* firmware = findFirmware(before.getUnitId());
+        if (!firmware || before.getPackagePath().isEmpty())
+            continue;
+        firmware->setPackagePath(before.getPackagePath());
+        firmware->setImageHeader(before.getImageHeader());
+        firmware->setImageStart(before.getImageStart());
+        firmware->setFileAppVersion(before.getFileAppVersion());
+        firmware->setWantUpdate(before.getWantUpdate());
+        firmware->setUpgradeStatus(before.getUpgradeStatus());
+    }
+    listModel->refreshView();
 }
 
 void FirmwareController::st_serial_event(ORVInteractiveCommandManager::ProtocolCommandEnum command, int result, int,
@@ -222,14 +276,28 @@ void FirmwareController::st_serial_event(ORVInteractiveCommandManager::ProtocolC
 {
     switch (command) {
     case ORVInteractiveCommandManager::PROTOCOL_UPDATEFIRM:
-        if (result != kUpgradeWarning)
-            applyUpgradeReport(appendData);
+        if (result != kUpgradeWarning && !upgradeBatches.empty()) {
+            applyUpgradeReport(appendData, upgradeBatches.front());
+            upgradeBatches.pop_front();
+            if (upgradeBatches.empty())
+                upgradeCut = false;
+        }
         emit sigFileUpgradeFinished();
         break;
     case ORVInteractiveCommandManager::PROTOCOL_GETVERSION:
         if (result == 0) {
+            QList<ORVFirmware> previous;
+            if (keepPackageAfterCut) {
+                for (const ORVFirmware* firmware : *listModel->firmwareList())
+                    previous.append(*firmware);
+            }
             fillFromVersionReport(appendData);
             emit sigGetVersionSuccessed();
+            if (keepPackageAfterCut) {
+                keepPackageAfterCut = false;
+                restorePackageMarks(previous);
+                emit sigFileInfoChanged();
+            }
         } else if (portOpen) {
             ++versionRetryCount;
             if (versionRetryCount < kVersionQueryAttempts)
@@ -247,9 +315,14 @@ void FirmwareController::st_serial_event(ORVInteractiveCommandManager::ProtocolC
         break;
     case ORVInteractiveCommandManager::PROTOCOL_SERIALPORTCLOSE:
         portOpen = false;
-        listModel->clear();
+        if (!keepPackageAfterCut)
+            listModel->clear();
         versionRetryCount = 0;
         emit sigFirmclosed();
+        break;
+    case ORVInteractiveCommandManager::PROTOCOL_SERIALPORTDISCONNECT:
+        if (!upgradeBatches.empty() && !upgradeCut)
+            markUpgradeCut();
         break;
     default:
         break;
@@ -259,7 +332,11 @@ void FirmwareController::st_serial_event(ORVInteractiveCommandManager::ProtocolC
 void FirmwareController::st_moduleUpgradeProgressChanged(qint8 upgradeModuleName, double progress)
 {
     ORVFirmware* firmware = findFirmware(quint8(upgradeModuleName));
-    if (!firmware)
+    if (!firmware || upgradeCut)
+        return;
+    // Samples are taken on another thread than the write; a late one must not move a row back.
+    const qint32 status = firmware->getUpgradeStatus();
+    if (status == kStatusCompleted || qint32(progress) < status)
         return;
     firmware->setUpgradeStatus(qint32(progress));
     listModel->refreshView();

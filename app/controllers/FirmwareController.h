@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <deque>
+
 #include "FirmwareListModel.h"
 #include "ORVFirmware.h"
 #include "ORVInteractiveCommandManager.h"
@@ -69,17 +71,28 @@ public slots:
 private:
     ORVFirmware* findFirmware(quint8 unitId) const;
     void fillFromVersionReport(const QByteArray& report);
-    void applyUpgradeReport(const QByteArray& report);
+    // Unit -> the application version it ran before the upgrade.
+    using UpgradeBatch = QHash<quint8, QString>;
+
+    void applyUpgradeReport(const QByteArray& report, const UpgradeBatch& batch);
     static void markCompleted(ORVFirmware* firmware);
-    void rememberUpgradeStart(const ORVFirmware* firmware);
+    void startUpgradeBatch(const QList<ORVFirmware*>& units);
+    void markUpgradeCut();
+    void restorePackageMarks(const QList<ORVFirmware>& previous);
 
     FirmwareListModel* listModel;
     ORVInteractiveCommandManager* manager;
     bool portOpen = false;
     qint32 versionRetryCount = 0;
     InstrumentConfig* instrumentConfig = nullptr;
-    // Units handed to the running upgrade, with the version they ran before it.
-    QHash<quint8, QString> upgradingUnits;
+    // The units of each upgrade queued or running, oldest first: the worker finishes them in order.
+    std::deque<UpgradeBatch> upgradeBatches;
+    // A disconnect came while an upgrade was in flight: its rows stay failed and no late progress
+    // sample moves them.
+    bool upgradeCut = false;
+    // The rows and their package survive the close after a cut upgrade, and go back onto the
+    // units once they are read again, so the technician can press update without reloading.
+    bool keepPackageAfterCut = false;
 };
 
 #endif // FIRMWARECONTROLLER_H

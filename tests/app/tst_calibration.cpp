@@ -80,6 +80,18 @@ private slots:
         QCOMPARE((result == 0 ? succeeded : failed).at(0).at(0).toInt(), type);
     }
 
+    void failureAfterARemovalIsAnInterruption()
+    {
+        QSignalSpy interrupted(m_control, &C::sigCalibrationInterrupted);
+        reply(Manager::PROTOCOL_SERIALPORTDISCONNECT, 1);
+        reply(Manager::PROTOCOL_CALIBRATION, 1, QByteArray::fromHex("04000000"));
+        // A new connection brings the steps' own failures back.
+        reply(Manager::PROTOCOL_SERIALPORTOPEN, 0);
+        reply(Manager::PROTOCOL_CALIBRATION, 2, QByteArray::fromHex("02000000"));
+        QCOMPARE(seen(), QStringList({"sigCalibrationInterrupted", "sigCalibrationFailed"}));
+        QCOMPARE(interrupted.at(0).at(0).toInt(), 4);
+    }
+
     void startAndStopFinishWhateverTheResult()
     {
         QSignalSpy starts(m_manager, &Manager::sg_cardleStart);

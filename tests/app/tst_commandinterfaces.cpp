@@ -11,6 +11,7 @@
 #include "PidTunning.h"
 #include "SensorsInformation.h"
 #include "SerialPortController.h"
+#include "StatusPoll.h"
 
 namespace {
 QStringList ownMethods(const QMetaObject& meta)
@@ -63,10 +64,15 @@ private slots:
         QCOMPARE(commands.key(17), "PROTOCOL_SERIALPORTDISCONNECT");
 
         const QStringList worker = ownMethods(ORVInteractiveCommandThreadWorker::staticMetaObject);
-        QCOMPARE(worker.size(), 7 + 14);
+        QCOMPARE(worker.size(), 7 + 13);
         QCOMPARE(worker.at(5), QStringLiteral("sg_openSerialPortResult(bool,int,QString)"));
         QCOMPARE(worker.at(7 + 7), QStringLiteral("_st_cardleCalibration(ORVInteractiveCommandManager::ProtocolCommandEnum,int)"));
-        QCOMPARE(worker.last(), QStringLiteral("_st_updateCradleStatus()"));
+        QCOMPARE(worker.last(), QStringLiteral("_st_closeSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum)"));
+        // The status poll runs on a thread of its own.
+        QCOMPARE(ownMethods(StatusPoll::staticMetaObject),
+                 QStringList({"sg_protocolCommandResult(ORVInteractiveCommandManager::ProtocolCommandEnum,int,int,"
+                              "QString,QByteArray)",
+                              "_st_updateCradleStatus()"}));
     }
 
     void serialPortController()
@@ -144,7 +150,8 @@ private slots:
         QCOMPARE(ownMethods(CalibrationControl::staticMetaObject),
                  QStringList({"sigCalibrationSuccess(CRADLECALIBRATION)", "sigCalibrationStart(CRADLECALIBRATION)",
                               "sigCalibrationFailed(CRADLECALIBRATION)", "sigCradleStartFinished()",
-                              "sigCradleStopFinished()", "startCalibartion(CRADLECALIBRATION)", "StartCradle()",
+                              "sigCradleStopFinished()", "sigCalibrationInterrupted(CRADLECALIBRATION)",
+                              "startCalibartion(CRADLECALIBRATION)", "StartCradle()",
                               "StopCradle()", kResultSlot}));
 
         QCOMPARE(ownMethods(JoyStickDevice::staticMetaObject),

@@ -4,9 +4,11 @@
 #include <QtTest>
 
 #include "Cradle.h"
+#include "CalibrationControl.h"
 #include "ORVInteractiveCommandManager.h"
 #include "PortDiagnosis.h"
 #include "ScriptedCradle.h"
+#include "SerialPortController.h"
 
 using M = ORVInteractiveCommandManager;
 
@@ -151,6 +153,58 @@ private slots:
         emit M::instance()->sg_cardleStart(M::PROTOCOL_CRADLESTART);
         results.next(M::PROTOCOL_CRADLESTART);
         QCOMPARE(results.spy.size(), pollsAtClose + 1);
+    }
+
+    // A calibration holds the worker for up to 35 s; the values and a pulled cable must not wait for it.
+    void pollStaysLiveWhileACallHoldsTheWorker()
+    {
+        CalibrationControl calibration;
+        SerialPortController port;
+        QSignalSpy disconnected(&port, &SerialPortController::sigDisconnect);
+        QSignalSpy interrupted(&calibration, &CalibrationControl::sigCalibrationInterrupted);
+        QSignalSpy failed(&calibration, &CalibrationControl::sigCalibrationFailed);
+        ScriptedCradle::with([](ScriptedCradle::State& s) {
+            s.telemetryA = QByteArray(19, '\x11');
+            s.telemetryB = QByteArray(31, '\x22');
+            s.holdCalibrations = true;
+        });
+        Results results;
+        emit M::instance()->sg_openSerialPort(M::PROTOCOL_SERIALPORTOPEN, QStringLiteral("ttyGIMBAL"));
+        QCOMPARE(results.next(M::PROTOCOL_SERIALPORTOPEN).result, 0);
+        calibration.startCalibartion(CalibrationControl::CRADLE_CALI_ELEDEG);
+        QVERIFY(ScriptedCradle::waitForHeldWrite(5000));
+
+        results.consumed = results.spy.size();
+        for (int tick = 0; tick < 3; ++tick) {
+            QCOMPARE(results.next(M::PROTOCOL_CRADLEDATAA, 1000).appendData, QByteArray(19, '\x11'));
+            QCOMPARE(results.next(M::PROTOCOL_CRADLEDATAB, 1000).appendData, QByteArray(31, '\x22'));
+        }
+
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.lastError = 7; });
+        QVERIFY(disconnected.wait(1000));
+        QVERIFY(ScriptedCradle::with([](ScriptedCradle::State& s) { return s.writeWaiting; }));
+
+        // The call then ends as a removal ends it: the pages hear of the disconnect, not of a failure.
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.controlResult = 1; });
+        ScriptedCradle::releaseWrites();
+        QCOMPARE(results.next(M::PROTOCOL_CALIBRATION).result, 1);
+        QCOMPARE(interrupted.size(), 1);
+        QCOMPARE(interrupted.at(0).at(0).toInt(), int(CalibrationControl::CRADLE_CALI_ELEDEG));
+        QCOMPARE(failed.size(), 0);
+    }
+
+    // Without the poll's help the worker itself reports the loss ahead of the failure it caused.
+    void failureCausedByARemovalIsPrecededByTheDisconnect()
+    {
+        ScriptedCradle::with([](ScriptedCradle::State& s) {
+            s.lastError = 7;
+            s.configResult = 1;
+        });
+        Results results;
+        emit M::instance()->sg_cardleDownloadTunninValue(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD);
+        results.next(M::PROTOCOL_PARAMETERTUNNINGDOWNLOAD);
+        QCOMPARE(results.spy.size(), 2);
+        QCOMPARE(results.spy.at(0).at(0).value<M::ProtocolCommandEnum>(), M::PROTOCOL_SERIALPORTDISCONNECT);
     }
 
     void parameterRecordsAreLaidOutByNumberAndValue()

@@ -56,6 +56,18 @@ private:
         recorder->clear();
     }
 
+    // Waits on the table's own change notifications until the unit's row shows the status.
+    bool waitForStatus(quint8 id, qint32 status, int timeoutMs)
+    {
+        QSignalSpy rows(controller->firmwareListModel(), &QAbstractItemModel::dataChanged);
+        QDeadlineTimer deadline(timeoutMs);
+        while (!(unit(id) && unit(id)->getUpgradeStatus() == status)) {
+            if (deadline.hasExpired() || !rows.wait(int(deadline.remainingTime())))
+                return unit(id) && unit(id)->getUpgradeStatus() == status;
+        }
+        return true;
+    }
+
     QStringList upgradeTexts(const QSignalSpy& results)
     {
         QStringList texts;
@@ -217,6 +229,117 @@ private slots:
         QCOMPARE(unit(8)->getUpgradeStatus(), -1);
         QCOMPARE(unit(2)->getUpgradeStatus(), 0);
         QVERIFY(!controller->canUpdateFirm());
+    }
+
+    // Rows only move forward, and every written unit passes 100 % before its final state.
+    void progressReachesEveryWrittenUnitAndNeverGoesBack()
+    {
+        loadIfbAndMz();
+        FirmwareListModel* model = controller->firmwareListModel();
+        QHash<quint8, QList<int>> shown;
+        QObject watching;
+        connect(model, &QAbstractItemModel::dataChanged, &watching, [&] {
+            for (int row = 0; row < model->rowCount(); ++row) {
+                QList<int>& statuses = shown[model->firmwareList()->at(row)->getUnitId()];
+                const int status = model->data(model->index(row), FirmwareListModel::UpgradeStatusRole).toInt();
+                if (statuses.isEmpty() || statuses.last() != status)
+                    statuses.append(status);
+            }
+        });
+        controller->updateFirm();
+        QVERIFY(waitFor("sigFileUpgradeFinished"));
+        for (quint8 id : {quint8(1), quint8(8)}) {
+            const QList<int> statuses = shown.value(id);
+            QVERIFY2(statuses.contains(100), qPrintable(QString::number(id)));
+            QCOMPARE(statuses.last(), -1);
+            for (int i = 1; i + 1 < statuses.size(); ++i)
+                QVERIFY(statuses[i] >= statuses[i - 1]);
+        }
+    }
+
+    // A pulled cable cuts the upgrade: unfinished rows fail at once, and after the reconnect the
+    // package is still there to press update again.
+    void disconnectCutsTheUpgradeAndKeepsThePackage()
+    {
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.versionRecord = versionReport(kFourUnits); });
+        emit M::instance()->sg_openSerialPort(M::PROTOCOL_SERIALPORTOPEN, "ttyGIMBAL");
+        QVERIFY(waitFor("sigGetVersionSuccessed"));
+        controller->unpackFileFirmware(
+            writeFile(dir, "pack.bin", package({{1, 2, 0, ifbImage}, {8, 8, 1, mzImage}}, kMaskForCode4)));
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.holdWrites = true; });
+        controller->updateFirm();
+        QVERIFY(ScriptedCradle::waitForHeldWrite(5000));
+
+        ScriptedCradle::with([](ScriptedCradle::State& s) {
+            s.lastError = 7;
+            s.writeResult[1] = 1;
+        });
+        QVERIFY(waitForStatus(1, -2, 1000));
+        QCOMPARE(unit(8)->getUpgradeStatus(), -2);
+        recorder->clear();
+        ScriptedCradle::releaseWrites();
+        QVERIFY(waitFor("sigFileUpgradeFinished"));
+        QCOMPARE(ScriptedCradle::callCount("UpdateFirmRequest"), 1);
+        QCOMPARE(ScriptedCradle::callCount("SendStartFsApp"), 0);
+
+        // The page answers the disconnect with a close; the rows keep their state and package.
+        emit M::instance()->sg_closeSerialPort(M::PROTOCOL_SERIALPORTCLOSE);
+        QVERIFY(waitFor("sigFirmclosed"));
+        QCOMPARE(controller->firmwareListModel()->rowCount(), 4);
+        for (quint8 id : {quint8(1), quint8(8)}) {
+            QCOMPARE(unit(id)->getUpgradeStatus(), -2);
+            QVERIFY(unit(id)->getWantUpdate());
+        }
+
+        recorder->clear();
+        ScriptedCradle::with([](ScriptedCradle::State& s) {
+            s.lastError = 0;
+            s.writeResult.clear();
+        });
+        emit M::instance()->sg_openSerialPort(M::PROTOCOL_SERIALPORTOPEN, "ttyGIMBAL");
+        QVERIFY(waitFor("sigFileInfoChanged"));
+        QCOMPARE(recorder->names(), QStringList({"sigGetVersionSuccessed", "sigFileInfoChanged"}));
+        QCOMPARE(unit(1)->getUpgradeStatus(), -2);
+        QCOMPARE(unit(8)->getFileAppVersion(), QStringLiteral("8.1"));
+        QVERIFY(!unit(2)->getWantUpdate());
+        controller->updateFirm();
+        QVERIFY(waitFor("sigFileUpgradeFinished"));
+        QCOMPARE(unit(1)->getUpgradeStatus(), -1);
+        QCOMPARE(unit(8)->getUpgradeStatus(), -1);
+        emit M::instance()->sg_closeSerialPort(M::PROTOCOL_SERIALPORTCLOSE);
+        QVERIFY(waitFor("sigFirmclosed"));
+        QCOMPARE(controller->firmwareListModel()->rowCount(), 0);
+    }
+
+    // A unit without an image is never marked, and each queued upgrade reports its own units.
+    void upgradeBookkeepingStaysPerUpgrade()
+    {
+        loadIfbAndMz();
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.holdWrites = true; });
+        controller->updateFirm(FirmwareController::UNIT_IFB);
+        QVERIFY(ScriptedCradle::waitForHeldWrite(5000));
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.writeResult[8] = 12; });
+        controller->updateFirm(FirmwareController::UNIT_MZ);
+        controller->updateFirm(FirmwareController::UNIT_MX);
+        ScriptedCradle::releaseWrites();
+        QVERIFY(waitFor("sigFileUpgradeFinished"));
+        while (recorder->names().count("sigFileUpgradeFinished") < 3)
+            QVERIFY(QSignalSpy(recorder, &SignalRecorder::recorded).wait(10000));
+        QCOMPARE(unit(1)->getUpgradeStatus(), -1);
+        QCOMPARE(unit(8)->getUpgradeStatus(), -2);
+        QVERIFY(unit(8)->getWantUpdate());
+        // MX has no image in the package: its attempt fails without marking it.
+        QCOMPARE(unit(2)->getUpgradeStatus(), -2);
+        QVERIFY(!unit(2)->getWantUpdate());
+
+        // So the next full upgrade writes MZ and starts the application.
+        ScriptedCradle::reset();
+        QSignalSpy results(M::instance(), &M::sg_protocolCommandResult);
+        recorder->clear();
+        controller->updateFirm();
+        QVERIFY(waitFor("sigFileUpgradeFinished"));
+        QCOMPARE(upgradeTexts(results), QStringList({"0 rebooting>>>"}));
+        QCOMPARE(ScriptedCradle::calls(), QStringList({"UpdateFirmRequest", "WriteFirm", "SendStartFsApp"}));
     }
 
     void failedWriteEndsAtFailed()

@@ -42,6 +42,7 @@ signals:
     void sigCalibrationFailed(CRADLECALIBRATION calibType);
     void sigCradleStartFinished();
     void sigCradleStopFinished();
+    void sigCalibrationInterrupted(CRADLECALIBRATION calibType);
     void recorded();
 
 public slots:

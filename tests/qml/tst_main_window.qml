@@ -89,16 +89,20 @@ Item {
             compare(frame.tabView.enabled, false)
         }
 
-        function test_lost_port_closes_without_a_message() {
+        function test_lost_port_closes_once_and_says_so() {
             runtimeSerialPortCtl.availableSerialPorts = ["ttyUSB0"]
             openFrame()
             mouseClick(panel.openButton)
             frame.waitingWindow.doQuit()
             runtimeSerialPortCtl.sigDisconnect()
+            // The poll repeats the loss until the close is done.
+            runtimeSerialPortCtl.sigDisconnect()
             compare(runtimeSerialPortCtl.requests, ["open ttyUSB0", "close"])
             compare(panel.portCombo.enabled, true)
             compare(panel.openButton.text, "打开")
-            compare(frame.messageBox.visible, false)
+            compare(frame.messageBox.visible, true)
+            compare(frame.messageBox.information, resLanguages.qsTr_STR_ID_113)
+            frame.messageBox.hide()
         }
 
         function test_upgrade_leaves_only_the_firmware_tab() {

@@ -56,6 +56,17 @@ int scriptedUpdateRequest(const int* unit)
     });
 }
 
+// Keeps the calling worker inside its calibration call until the test releases it.
+void holdWhile(Lock& lock, ScriptedCradle::State& s, bool ScriptedCradle::State::*hold)
+{
+    if (!(s.*hold))
+        return;
+    s.writeWaiting = true;
+    ScriptedCradle::changed().notify_all();
+    ScriptedCradle::changed().wait(lock, [&s, hold] { return !(s.*hold); });
+    s.writeWaiting = false;
+}
+
 int scriptedWriteFirm(const int* unit, const unsigned char* image, unsigned int length, unsigned char* progress)
 {
     Lock lock(ScriptedCradle::mutex());
@@ -127,11 +138,12 @@ int scriptedDownloadConfig(unsigned char* record)
 
 int scriptedCalibration(int type)
 {
-    return ScriptedCradle::with([type](ScriptedCradle::State& s) {
-        note(s, "CradleCalibration");
-        s.lastCalibration = type;
-        return s.controlResult;
-    });
+    Lock lock(ScriptedCradle::mutex());
+    ScriptedCradle::State& s = ScriptedCradle::state();
+    note(s, "CradleCalibration");
+    s.lastCalibration = type;
+    holdWhile(lock, s, &ScriptedCradle::State::holdCalibrations);
+    return s.controlResult;
 }
 
 int scriptedStart()
@@ -229,5 +241,6 @@ void ScriptedCradle::releaseWrites()
 {
     std::lock_guard<std::mutex> lock(mutex());
     state().holdWrites = false;
+    state().holdCalibrations = false;
     changed().notify_all();
 }

@@ -37,7 +37,8 @@ public:
         QList<QPair<int, QByteArray>> writtenImages; // unit and image of every WriteFirm
         bool holdWrites = false;          // WriteFirm waits until releaseWrites()
         int writePermits = -1;            // from 0 on, each WriteFirm waits for a permit of its own
-        bool writeWaiting = false;        // a WriteFirm is being held
+        bool holdCalibrations = false;    // CradleCalibration waits until releaseWrites()
+        bool writeWaiting = false;        // a WriteFirm or CradleCalibration is being held
     };
 
     // Points the worker's call table at the script and resets the script.
@@ -56,7 +57,7 @@ public:
 
     static QStringList calls();
     static int callCount(const QString& name);
-    // Waits (condition variable) until a WriteFirm is held; false after the time-out.
+    // Waits (condition variable) until a WriteFirm or CradleCalibration is held; false after the time-out.
     static bool waitForHeldWrite(int timeoutMs);
     static void releaseWrites();
 

