@@ -69,12 +69,6 @@ void installQtTranslations(QGuiApplication& app)
 
 int main(int argc, char** argv)
 {
-    // The attitude view's Scene3D stalls the threaded render loop once its tab is hidden
-    // (the GUI thread waits for a frame that is never drawn), so switching tabs would freeze
-    // the window. The basic loop renders on the GUI thread and has no such wait.
-    if (qEnvironmentVariableIsEmpty("QSG_RENDER_LOOP"))
-        qputenv("QSG_RENDER_LOOP", "basic");
-
     answerCommandLine(argc, argv);
     QGuiApplication app(argc, argv);
     installQtTranslations(app);

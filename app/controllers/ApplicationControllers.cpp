@@ -1,5 +1,7 @@
 #include "ApplicationControllers.h"
 
+#include "AttitudeView.h"
+
 #include <QQmlContext>
 #include <QtQml>
 
@@ -16,6 +18,7 @@ void ApplicationControllers::registerTypes()
     qmlRegisterType<FirmwareController>(kModuleUri, 1, 0, "FirmwareController");
     qmlRegisterType<CalibrationControl>(kModuleUri, 1, 0, "CalibrationControl");
     qmlRegisterType<JoyStickDevice>(kModuleUri, 1, 0, "JoyStickDevice");
+    AttitudeView::registerType();
 }
 
 ApplicationControllers::ApplicationControllers()

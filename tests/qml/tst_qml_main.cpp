@@ -1,5 +1,6 @@
 // Runs the QML component tests against the real resources, with stand-in controllers
 // published under the same context property names the program uses.
+#include "AttitudeView.h"
 #include "calibration_standin.h"
 
 #include <QtQuickTest/quicktest.h>
@@ -49,6 +50,7 @@ class QmlTestSetup : public QObject {
             qmlRegisterType(QUrl::fromLocalFile(file), kModule, 1, 0, type);
         }
         qmlRegisterType<CalibrationControl>(kModule, 1, 0, "CalibrationControl");
+        AttitudeView::registerType();
         return true;
     }
 

@@ -11,7 +11,7 @@ namespace {
 const QString kPages = QStringLiteral(":/main/src/res/Tiltmate/");
 const QString kControls = QStringLiteral(":/OrvCustomControl/src/res/OrvCustomControl/");
 
-// The attitude view is a Qt3D scene, so "three/" holds its code and models only.
+// The attitude view draws the models itself, so "three/" holds its code and models only.
 const char* const kPageFiles[] = {
     "ControlCalibration.qml", "ControlChannelSelectionView.qml", "ControlChannelValueView.qml",
     "ControlCircleProgress.qml", "ControlDirectionSelectionView.qml", "ControlFirmUpgradeView.qml",

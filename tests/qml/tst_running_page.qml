@@ -3,8 +3,8 @@ import QtTest 1.2
 import ORVGimbalTool 1.0
 import "qrc:/main/src/res/Tiltmate"
 
-// Shows the Qt3D attitude view, so it runs on a display server (see CMakeLists.txt).
-Item {
+// Shows the OpenGL attitude view, so it runs on a display server (see CMakeLists.txt).
+Rectangle {
     id: root
     width: 800
     height: 560
@@ -41,17 +41,45 @@ Item {
             var view = page.attitudeView
             compare(view.xangle, -30)
             compare(view.drawnAngles(), [240, 10, 90])
-            fuzzyVector(view.camera.position, 0, 0, 100)
+            fuzzyVector(view.cameraPosition, 0, 0, 100)
 
             // Expected turn: first 10 degrees about Y, then 240 degrees about X.
             var a = radians(240), b = radians(10)
             var expected = Qt.vector3d(Math.cos(b), Math.sin(b) * Math.sin(a), -Math.sin(b) * Math.cos(a))
-            for (var i = 0; i < view.parts.length; ++i) {
-                var turned = view.parts[i].matrix.times(Qt.vector3d(1, 0, 0))
-                fuzzyVector(turned, expected.x, expected.y, expected.z)
-                var up = view.parts[i].matrix.times(Qt.vector3d(0, 1, 0))
-                fuzzyVector(up, 0, Math.cos(a), Math.sin(a))
+            fuzzyVector(view.partMatrix.times(Qt.vector3d(1, 0, 0)), expected.x, expected.y, expected.z)
+            fuzzyVector(view.partMatrix.times(Qt.vector3d(0, 1, 0)), 0, Math.cos(a), Math.sin(a))
+        }
+
+        // The view draws only for a turn of a degree or more, and a hidden page draws nothing
+        // until it is shown again.
+        // Lets every change made so far reach the screen: with the threaded render loop a frame
+        // already under way when the change was made does not carry it, the one after does.
+        function settle() {
+            for (var i = 0; i < 2; ++i) {
+                root.color = Qt.rgba(1, 1, 1, (root.color.a === 1 ? 0.99 : 1))
+                verify(waitForRendering(root, 5000))
             }
+        }
+
+        function test_view_draws_only_when_the_pose_changes() {
+            var view = page.attitudeView
+            refreshAttitude(10, 0, 0)
+            settle()
+            var frames = view.drawnFrames()
+
+            refreshAttitude(10.4, 0.5, 0.5)
+            settle()
+            compare(view.drawnFrames(), frames)
+
+            page.visible = false
+            refreshAttitude(40, 0, 0)
+            compare(page.sensorsStale, true)
+            settle()
+            compare(view.drawnFrames(), frames)
+            page.visible = true
+            settle()
+            compare(view.drawnFrames(), frames + 1)
+            verify(findLabel(page, "40.00") !== null)
         }
 
         function test_large_roll_and_small_changes() {
@@ -59,11 +87,11 @@ Item {
             var view = page.attitudeView
             compare(view.xangle, -200)
             compare(view.drawnAngles()[0], 70)
-            fuzzyVector(view.camera.position, -100, 0, 0)
+            fuzzyVector(view.cameraPosition, -100, 0, 0)
 
             refreshAttitude(199.5, 0.6, 0.9)
             compare(view.drawnAngles(), [70, 0, 0])
-            fuzzyVector(view.camera.position, -100, 0, 0)
+            fuzzyVector(view.cameraPosition, -100, 0, 0)
             refreshAttitude(199.5, 0.6, 1.2)
             compare(view.drawnAngles()[2], 1.2)
         }

@@ -122,9 +122,23 @@ Item {
 
     Component.onCompleted: refreshValues()
 
+    // A hidden page notes what it missed instead of making the window draw; see the running page.
+    property bool valuesStale: false
+    onVisibleChanged: {
+        if (visible && valuesStale) {
+            valuesStale = false
+            refreshValues()
+        }
+    }
+
     Connections {
         target: runtimeSensorsinfo
-        function onSigRefreshValue() { refreshValues() }
+        function onSigRefreshValue() {
+            if (imuCalibration.visible)
+                refreshValues()
+            else
+                valuesStale = true
+        }
     }
 
     Connections {

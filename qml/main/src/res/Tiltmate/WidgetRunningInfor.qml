@@ -3,10 +3,6 @@ import QtQuick.Controls 1.5
 import QtQuick.Layouts 1.3
 import QtQuick.Window 2.2
 import QtQml 2.2
-import QtQuick.Scene3D 2.0
-import Qt3D.Core 2.0
-import Qt3D.Render 2.0
-import Qt3D.Extras 2.0
 import ORVGimbalTool 1.0
 import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
 import "three/Glcode.js" as GLCode
@@ -33,16 +29,14 @@ Item {
         width: 300 * OrvControl.ORVStyle.dp
         height: 300 * OrvControl.ORVStyle.dp
 
-        Scene3D {
+        AttitudeView {
             id: canvas3d
             anchors.fill: parent
             focus: false
-            aspects: ["render"]
+            modelFolder: Qt.resolvedUrl("three/")
             property real xangle: 0
             property real yangle: 0
             property real zangle: 0
-            property alias camera: podCamera
-            property var parts: [frontTransform, midTransform, backTransform]
 
             function drawnAngles() {
                 return GLCode.lastDrawnAngles()
@@ -51,92 +45,6 @@ Item {
             Component.onCompleted: GLCode.initializeGL(canvas3d)
             onWidthChanged: GLCode.resizeGL(canvas3d)
             onHeightChanged: GLCode.resizeGL(canvas3d)
-
-            Entity {
-                Camera {
-                    id: podCamera
-                    projectionType: CameraLens.OrthographicProjection
-                    left: -40
-                    right: 40
-                    top: 40
-                    bottom: -40
-                    nearPlane: 0
-                    farPlane: 1000
-                    position: Qt.vector3d(-100, 0, 0)
-                    upVector: Qt.vector3d(0, 1, 0)
-                    viewCenter: Qt.vector3d(0, 0, 0)
-                }
-
-                components: [
-                    RenderSettings {
-                        renderPolicy: RenderSettings.OnDemand
-                        activeFrameGraph: RenderSurfaceSelector {
-                            Viewport {
-                                normalizedRect: Qt.rect(0, 0, 1, 1)
-                                CameraSelector {
-                                    camera: podCamera
-                                    ClearBuffers {
-                                        buffers: ClearBuffers.ColorDepthBuffer
-                                        clearColor: Qt.rgba(1, 1, 1, 0)
-                                        // The pod's faces are seen from both sides.
-                                        RenderStateSet {
-                                            renderStates: [
-                                                CullFace { mode: CullFace.NoCulling },
-                                                DepthTest { depthFunction: DepthTest.Less }
-                                            ]
-                                        }
-                                    }
-                                }
-                            }
-                        }
-                    }
-                ]
-
-                Entity {
-                    components: [
-                        DirectionalLight {
-                            color: "#b5fdf2"
-                            intensity: 1
-                            // Shines from (-100, -100, 100) toward the origin.
-                            worldDirection: Qt.vector3d(1, 1, -1).normalized()
-                        }
-                    ]
-                }
-
-                Entity {
-                    components: [
-                        Mesh { source: "three/ResCameraFront.obj" },
-                        DiffuseMapMaterial {
-                            ambient: GLCode.ambientFor("white")
-                            specular: "black"
-                            diffuse: TextureLoader { source: "three/ResCameraFront.png" }
-                        },
-                        Transform { id: frontTransform }
-                    ]
-                }
-                Entity {
-                    components: [
-                        Mesh { source: "three/ResCameraMid.obj" },
-                        PhongMaterial {
-                            ambient: GLCode.ambientFor("white")
-                            diffuse: "white"
-                            specular: "#111111"
-                        },
-                        Transform { id: midTransform }
-                    ]
-                }
-                Entity {
-                    components: [
-                        Mesh { source: "three/ResCameraBack.obj" },
-                        PhongMaterial {
-                            ambient: GLCode.ambientFor("#7B868C")
-                            diffuse: "#7B868C"
-                            specular: "#111111"
-                        },
-                        Transform { id: backTransform }
-                    ]
-                }
-            }
         }
     }
 
@@ -412,55 +320,89 @@ Item {
         f_LoadChannelMapping()
     }
 
+    function refreshSensors() {
+        rateX.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_ACCX)
+        rateY.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_ACCY)
+        rateZ.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_ACCZ)
+        accelX.text = runtimeSensorsinfo.getSensorValueGString(SensorsInformation.SENSOR_GRYX)
+        accelY.text = runtimeSensorsinfo.getSensorValueGString(SensorsInformation.SENSOR_GRYY)
+        accelZ.text = runtimeSensorsinfo.getSensorValueGString(SensorsInformation.SENSOR_GRYZ)
+        rollValue.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_ROLL)
+        pitchValue.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_PITCH)
+        yawValue.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_YAW)
+
+        canvas3d.xangle = 0 - (runtimeSensorsinfo.getSensorValue(SensorsInformation.SENSOR_ROLL) % 360)
+        canvas3d.yangle = runtimeSensorsinfo.getSensorValue(SensorsInformation.SENSOR_PITCH) % 360
+        canvas3d.zangle = runtimeSensorsinfo.getSensorValue(SensorsInformation.SENSOR_YAW) % 360
+        GLCode.drawByAngle(canvas3d.xangle, canvas3d.yangle, canvas3d.zangle)
+    }
+
+    function refreshChannelStatus() {
+        if (runtimeJoystickdevice.getChannelLostCtl()) {
+            var lost = resLanguages.qsTr_STR_ID_123
+            modeStatus.text = lost
+            pitchStatus.text = lost
+            yawStatus.text = lost
+            shotStatus.text = lost
+            recordStatus.text = lost
+            zoomStatus.text = lost
+            displayStatus.text = runtimeInstrumentConfig.is770K() ? lost : ""
+            baffleStatus.text = runtimeInstrumentConfig.is770K() ? lost : ""
+            return
+        }
+        pitchStatus.text = ""
+        yawStatus.text = ""
+        shotStatus.text = ""
+        displayStatus.text = ""
+        baffleStatus.text = ""
+
+        var mode = runtimeJoystickdevice.getChannelStatus(JoyStickDevice.CHANNEL_MODE)
+        modeStatus.text = mode === 1 ? resLanguages.qsTr_STR_ID_27
+                        : mode === 2 ? resLanguages.qsTr_STR_ID_28 : ""
+        var record = runtimeJoystickdevice.getChannelStatus(JoyStickDevice.CHANNEL_RECORD)
+        recordStatus.text = record === 1 ? resLanguages.qsTr_STR_ID_29
+                          : record === 2 ? resLanguages.qsTr_STR_ID_30 : ""
+        zoomStatus.text = zoomStatusText()
+    }
+
+    // Labels of a hidden page would still make the window draw a frame for every telemetry record;
+    // a hidden page only notes what it missed and reads the latest values once it is shown again.
+    property bool sensorsStale: false
+    property bool channelStatusStale: false
+
+    onVisibleChanged: {
+        if (!visible)
+            return
+        if (sensorsStale)
+            refreshSensors()
+        if (channelStatusStale)
+            refreshChannelStatus()
+        sensorsStale = false
+        channelStatusStale = false
+    }
+
     Connections {
         target: runtimeSensorsinfo
         function onSigRefreshValue() {
-            rateX.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_ACCX)
-            rateY.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_ACCY)
-            rateZ.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_ACCZ)
-            accelX.text = runtimeSensorsinfo.getSensorValueGString(SensorsInformation.SENSOR_GRYX)
-            accelY.text = runtimeSensorsinfo.getSensorValueGString(SensorsInformation.SENSOR_GRYY)
-            accelZ.text = runtimeSensorsinfo.getSensorValueGString(SensorsInformation.SENSOR_GRYZ)
-            rollValue.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_ROLL)
-            pitchValue.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_PITCH)
-            yawValue.text = runtimeSensorsinfo.getSensorValueString(SensorsInformation.SENSOR_YAW)
-
-            canvas3d.xangle = 0 - (runtimeSensorsinfo.getSensorValue(SensorsInformation.SENSOR_ROLL) % 360)
-            canvas3d.yangle = runtimeSensorsinfo.getSensorValue(SensorsInformation.SENSOR_PITCH) % 360
-            canvas3d.zangle = runtimeSensorsinfo.getSensorValue(SensorsInformation.SENSOR_YAW) % 360
-            GLCode.drawByAngle(canvas3d.xangle, canvas3d.yangle, canvas3d.zangle)
+            if (runningInfor.visible)
+                refreshSensors()
+            else
+                sensorsStale = true
         }
     }
 
     Connections {
         target: runtimeJoystickdevice
         function onSigRefreshStatus() {
-            if (runtimeJoystickdevice.getChannelLostCtl()) {
-                var lost = resLanguages.qsTr_STR_ID_123
-                modeStatus.text = lost
-                pitchStatus.text = lost
-                yawStatus.text = lost
-                shotStatus.text = lost
-                recordStatus.text = lost
-                zoomStatus.text = lost
-                displayStatus.text = runtimeInstrumentConfig.is770K() ? lost : ""
-                baffleStatus.text = runtimeInstrumentConfig.is770K() ? lost : ""
-                return
-            }
-            pitchStatus.text = ""
-            yawStatus.text = ""
-            shotStatus.text = ""
-            displayStatus.text = ""
-            baffleStatus.text = ""
-
-            var mode = runtimeJoystickdevice.getChannelStatus(JoyStickDevice.CHANNEL_MODE)
-            modeStatus.text = mode === 1 ? resLanguages.qsTr_STR_ID_27
-                            : mode === 2 ? resLanguages.qsTr_STR_ID_28 : ""
-            var record = runtimeJoystickdevice.getChannelStatus(JoyStickDevice.CHANNEL_RECORD)
-            recordStatus.text = record === 1 ? resLanguages.qsTr_STR_ID_29
-                              : record === 2 ? resLanguages.qsTr_STR_ID_30 : ""
-            zoomStatus.text = zoomStatusText()
+            if (runningInfor.visible)
+                refreshChannelStatus()
+            else
+                channelStatusStale = true
         }
+    }
+
+    Connections {
+        target: runtimeJoystickdevice
         function onSigRefreshMapping() {
             f_LoadChannelMapping()
         }

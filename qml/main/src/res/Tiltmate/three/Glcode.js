@@ -1,15 +1,11 @@
 // The attitude view: the camera pod turned to the gimbal's attitude. The page calls these
-// four functions; the scene itself (camera, lights, meshes, materials) is declared in QML
-// and handed over through initializeGL(canvas).
+// functions; the view item (AttitudeView) draws the pose they set, and only when it changed.
 
 var kStartAngles = [270, 0, 0]
 var kCameraDistance = 100
-var kViewBox = 40
 var kRedrawThreshold = 1
-var kAmbientColor = "#f9f3b4"
 
-var camera = null
-var parts = []
+var view = null
 var lastAngles = kStartAngles.slice()
 
 function toRadians(degrees) {
@@ -37,42 +33,19 @@ function eulerXZY(x, y, z) {
     return Qt.quaternion(q[0], q[1], q[2], q[3])
 }
 
-// What an ambient light of kAmbientColor adds to a surface of the given colour.
-function ambientFor(surfaceColor) {
-    var light = Qt.lighter(kAmbientColor, 1.0)
-    var surface = Qt.lighter(surfaceColor, 1.0)
-    return Qt.rgba(light.r * surface.r, light.g * surface.g, light.b * surface.b, 1)
-}
-
-function setPartsRotation(x, y, z) {
-    var rotation = eulerXZY(x, y, z)
-    for (var i = 0; i < parts.length; ++i)
-        parts[i].rotation = rotation
-}
-
 function initializeGL(canvas) {
-    camera = canvas.camera
-    parts = canvas.parts
+    view = canvas
     lastAngles = kStartAngles.slice()
-    camera.position = Qt.vector3d(-kCameraDistance, 0, 0)
-    camera.upVector = Qt.vector3d(0, 1, 0)
-    camera.viewCenter = Qt.vector3d(0, 0, 0)
-    setPartsRotation(kStartAngles[0], kStartAngles[1], kStartAngles[2])
-    resizeGL(canvas)
+    view.cameraPosition = Qt.vector3d(-kCameraDistance, 0, 0)
+    view.partRotation = eulerXZY(kStartAngles[0], kStartAngles[1], kStartAngles[2])
 }
 
-// The view box stays -40..40 whatever the canvas size; only the surface follows the canvas.
+// The view box stays -40..40 whatever the view's size; its framebuffer follows the item by itself.
 function resizeGL(canvas) {
-    if (!camera)
-        return
-    camera.left = -kViewBox
-    camera.right = kViewBox
-    camera.top = kViewBox
-    camera.bottom = -kViewBox
 }
 
-// Qt3D redraws by itself whenever a transform or the camera changes.
 function paintGL(canvas) {
+    canvas.update()
 }
 
 // Returns true when the view was turned, false when the change was below the threshold.
@@ -83,14 +56,13 @@ function drawByAngle(x, y, z) {
         if (Math.abs(angles[i] - lastAngles[i]) >= kRedrawThreshold)
             changed = true
     }
-    if (!changed || !camera)
+    if (!changed || !view)
         return false
 
-    setPartsRotation(angles[0], angles[1], 0)
+    view.partRotation = eulerXZY(angles[0], angles[1], 0)
     // The heading turns the point of view around the vertical axis instead of the model.
     var heading = toRadians(angles[2])
-    camera.position = Qt.vector3d(-kCameraDistance * Math.cos(heading), 0, kCameraDistance * Math.sin(heading))
-    camera.viewCenter = Qt.vector3d(0, 0, 0)
+    view.cameraPosition = Qt.vector3d(-kCameraDistance * Math.cos(heading), 0, kCameraDistance * Math.sin(heading))
     lastAngles = angles
     return true
 }
