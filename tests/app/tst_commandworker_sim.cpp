@@ -112,6 +112,35 @@ private slots:
         QCOMPARE(r.errorInfo, QStringLiteral("SERIAL_OPENFAILED"));
     }
 
+    // A pulled cable during a 35 s calibration: the disconnect is reported at once and the call
+    // ends with it, the disconnect first.
+    void unplugDuringACalibrationEndsItAtOnce()
+    {
+        sim = std::make_unique<gimbalsim::Simulator>(gimbalsim::Options{}); // calibrations at full length
+        QVERIFY(sim->start());
+        Results results;
+        open(results);
+        sim->clearReceived();
+        emit M::instance()->sg_cardleCalibration(M::PROTOCOL_CALIBRATION, 4);
+        QVERIFY(sim->waitForFrames(1, std::chrono::seconds(10)));
+
+        QElapsedTimer sinceUnplug;
+        sinceUnplug.start();
+        sim->unplug();
+        const int firstAfterUnplug = results.spy.size();
+        QCOMPARE(results.next(M::PROTOCOL_CALIBRATION, 10000).result, 1);
+        QVERIFY2(sinceUnplug.elapsed() < 3000, "the calibration waited past the removal");
+        int disconnectAt = -1, calibrationAt = -1;
+        for (int i = firstAfterUnplug; i < results.spy.size(); ++i) {
+            const auto command = results.spy.at(i).at(0).value<M::ProtocolCommandEnum>();
+            if (command == M::PROTOCOL_SERIALPORTDISCONNECT && disconnectAt < 0)
+                disconnectAt = i;
+            if (command == M::PROTOCOL_CALIBRATION)
+                calibrationAt = i;
+        }
+        QVERIFY(disconnectAt >= 0 && disconnectAt < calibrationAt);
+    }
+
     void telemetryThenUnplugUntilClosed()
     {
         std::array<uint8_t, CRADLE_TELEMETRY_A_SIZE> recordA{};
