@@ -93,8 +93,9 @@ Item {
             runtimeSerialPortCtl.availableSerialPorts = ["ttyUSB0"]
             openFrame()
             mouseClick(panel.openButton)
-            frame.waitingWindow.doQuit()
+            compare(frame.waitingWindow.visible, true)
             runtimeSerialPortCtl.sigDisconnect()
+            compare(frame.waitingWindow.visible, false)
             // The poll repeats the loss until the close is done.
             runtimeSerialPortCtl.sigDisconnect()
             compare(runtimeSerialPortCtl.requests, ["open ttyUSB0", "close"])

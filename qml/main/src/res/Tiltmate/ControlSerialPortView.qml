@@ -166,6 +166,8 @@ Item {
                 return
             runtimeSerialPortCtl.closeSerialPort()
             portCombo.enabled = true
+            // Lost while still connecting: no version answer will come to close the waiting box.
+            g_connentDlg.doQuit()
             g_messageDlg.messageBoxType = 2
             g_messageDlg.information = resLanguages.qsTr_STR_ID_113
             g_messageDlg.doModal()
