@@ -161,16 +161,14 @@ Item {
             g_connentDlg.doQuit()
         }
         function onSigDisconnect() {
-            // Repeated on every poll until the close is done: tell the technician and close once.
+            // Repeated on every poll until the close is done: close once. The status line tells
+            // the technician (sigPortLost).
             if (portCombo.enabled)
                 return
             runtimeSerialPortCtl.closeSerialPort()
             portCombo.enabled = true
             // Lost while still connecting: no version answer will come to close the waiting box.
             g_connentDlg.doQuit()
-            g_messageDlg.messageBoxType = 2
-            g_messageDlg.information = resLanguages.qsTr_STR_ID_113
-            g_messageDlg.doModal()
         }
         function onAvailableSerialPortsChanged() {
             openButton.enabled = runtimeSerialPortCtl.isSerialPortValid()
