@@ -84,9 +84,10 @@ def show_tab(hook, desktop, title, index):
 def connect(hook, desktop, port):
     combo = {"id": "portCombo", "in": "ControlSerialPortView"}
     button = {"id": "openButton", "in": "ControlSerialPortView"}
+    label = os.path.basename(port)  # the port list names a device by its file name
     desktop.click(hook.find(**combo))
-    desktop.click(hook.wait_for_item(text=port, window="popup"))
-    hook.wait_for("currentText", re.escape(port), **combo)
+    desktop.click(hook.wait_for_item(text=label, window="popup"))
+    hook.wait_for("currentText", re.escape(label), **combo)
     hook.wait_for("text", OPEN, **button)
     desktop.click(hook.find(**button))
     hook.wait_for("enabled", "true", **TABS)
@@ -112,7 +113,7 @@ def main():
             sim = Simulator(args.sim, os.path.join(workdir, "ttyGIMBAL0"))
             os.environ["QSG_RENDER_TIMING"] = "1"
             started = time.monotonic()
-            program = Program(args.tiltmate, display.name, sim.port, args.plugins, workdir)
+            program = Program(args.tiltmate, display.name, [sim.port], args.plugins, workdir)
             desktop = Desktop(display.name)
             desktop.wait_for_window(WINDOW_TITLE)
             hook = program.connect_hook()
