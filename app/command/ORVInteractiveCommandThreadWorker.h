@@ -49,6 +49,8 @@ private slots:
     void _st_openSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum command, QString portName);
     void _st_closeSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum command);
     void _st_updateCradleStatus();
+    void _st_backupConfiguration(ORVInteractiveCommandManager::ProtocolCommandEnum command, QString filePath);
+    void _st_restoreConfiguration(ORVInteractiveCommandManager::ProtocolCommandEnum command, QString filePath);
 
 private:
     // What became of one module of an upgrade.
@@ -58,10 +60,15 @@ private:
     void emitResult(ORVInteractiveCommandManager::ProtocolCommandEnum command, int returnValue,
                     QByteArray appendData = QByteArray());
     void releaseUpgradeCopy(const void* key);
+    // Saves the gimbal's configuration into the automatic backup folder before an upgrade writes
+    // anything, and reports where it went (PROTOCOL_UPGRADEBACKUP); false when it could not.
+    bool takeAutomaticBackup();
 
     ORVInteractiveCommandManager* manager;
     QTimer* statusTimer;
     quint8* upgradeProgress;
+    // The port automatic backups are named after.
+    QString openPortName;
 };
 
 #endif // ORVINTERACTIVECOMMANDTHREADWORKER_H
