@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include "BackupOutcome.h"
 #include "ORVInteractiveCommandManager.h"
 
 // Configuration backups for the pages: backup to and restore from a file the technician picks, and
@@ -15,8 +16,12 @@ class BackupController : public QObject
     Q_PROPERTY(bool busy READ busy NOTIFY sigBusyChanged)
     Q_PROPERTY(QString upgradeBackupPath READ upgradeBackupPath NOTIFY sigUpgradeBackupChanged)
 public:
-    // What BackupOutcome reports for a failed restore, for the page's choice of message.
-    enum RestoreFailure { RESTORE_FILE_UNUSABLE = 1, RESTORE_GIMBAL_FAILED = 2, RESTORE_READBACK_DIFFERS = 3 };
+    // Why a restore failed, as the worker reports it, for the page's choice of message.
+    enum RestoreFailure {
+        RESTORE_FILE_UNUSABLE = BackupOutcome::kFileUnusable,
+        RESTORE_GIMBAL_FAILED = BackupOutcome::kGimbalFailed,
+        RESTORE_READBACK_DIFFERS = BackupOutcome::kReadBackDiffers
+    };
     Q_ENUM(RestoreFailure)
 
     explicit BackupController(QObject* parent = nullptr);

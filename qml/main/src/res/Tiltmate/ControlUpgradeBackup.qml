@@ -1,4 +1,5 @@
 import QtQuick 2.0
+import ORVGimbalTool 1.0
 import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
 
 // The firmware page's end of an upgrade: where the configuration was saved before anything was
@@ -39,8 +40,8 @@ OrvControl.ORVButton {
             if (!waitingForRestore)
                 return
             waitingForRestore = false
-            var text = failure === 1 ? resLanguages.qsTr_STR_ID_236
-                     : failure === 3 ? resLanguages.qsTr_STR_ID_238 : resLanguages.qsTr_STR_ID_237
+            var text = failure === BackupController.RESTORE_FILE_UNUSABLE ? resLanguages.qsTr_STR_ID_236
+                     : failure === BackupController.RESTORE_READBACK_DIFFERS ? resLanguages.qsTr_STR_ID_238 : resLanguages.qsTr_STR_ID_237
             showMessage(2, text.arg(reason))
         }
     }
