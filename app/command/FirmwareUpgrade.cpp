@@ -11,6 +11,8 @@
 #include <QTemporaryFile>
 #include <QThread>
 
+#include <algorithm>
+
 #include "firmware_package_format.h"
 
 namespace {
@@ -29,6 +31,8 @@ const QString kTempFileUnreadable = QStringLiteral("failed to open temp file!");
 // The port vanished mid-upgrade: the rest of the list is abandoned and no start command is sent.
 const QString kPortRemoved = QStringLiteral("port removed");
 constexpr double kWriteComplete = 100.0;
+// The configuration could not be saved first, so nothing was written.
+const QString kBackupFailed = QStringLiteral("no backup, nothing written");
 
 // Copies the image into the temporary file. False on any read or write error, and when the
 // package holds fewer bytes than the header promises: a short image must never be flashed.
@@ -123,6 +127,12 @@ void ORVInteractiveCommandThreadWorker::_st_upgradeFirmware(Command command, QLi
         finish(0, kNoModuleUpgrade);
         return;
     }
+    const bool anySelected = std::any_of(firmwareList->cbegin(), firmwareList->cend(),
+                                         [](const ORVFirmware* firmware) { return firmware && firmware->getWantUpdate(); });
+    if (anySelected && !takeAutomaticBackup()) {
+        finish(1, kBackupFailed);
+        return;
+    }
     bool anyWritten = false;
     for (int i = 0; i < firmwareList->size(); ++i) {
         const ORVFirmware* firmware = firmwareList->at(i);
@@ -168,6 +178,10 @@ void ORVInteractiveCommandThreadWorker::_st_upgradeFirmwareSingle(Command comman
 
     if (!firmwareList) {
         finish(0, kNoModuleUpgrade);
+        return;
+    }
+    if (!takeAutomaticBackup()) {
+        finish(1, kBackupFailed);
         return;
     }
     const int unit = firmwareList->getUnitId();

@@ -39,7 +39,11 @@ public:
         PROTOCOL_CRADLEDATAB,
         PROTOCOL_SERIALPORTOPEN,
         PROTOCOL_SERIALPORTCLOSE,
-        PROTOCOL_SERIALPORTDISCONNECT
+        PROTOCOL_SERIALPORTDISCONNECT,
+        // Configuration backups, after the original commands so their values never move.
+        PROTOCOL_CONFIGBACKUP,
+        PROTOCOL_CONFIGRESTORE,
+        PROTOCOL_UPGRADEBACKUP
     };
     Q_ENUM(ProtocolCommandEnum)
 
@@ -70,6 +74,9 @@ signals:
     void sg_closeSerialPort(ProtocolCommandEnum command);
     void sg_protocolCommandResult(ProtocolCommandEnum command, int result, int errorCode, QString errorInfo,
                                   QByteArray appendData);
+    // Backup to and restore from a file; errorInfo of the result names the file or what went wrong.
+    void sg_backupConfiguration(ProtocolCommandEnum command, QString filePath);
+    void sg_restoreConfiguration(ProtocolCommandEnum command, QString filePath);
 
 public slots:
     void st_moduleStartUpgrade(qint8 upgradeModuleName);

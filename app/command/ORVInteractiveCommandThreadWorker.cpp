@@ -54,6 +54,8 @@ ORVInteractiveCommandThreadWorker::ORVInteractiveCommandThreadWorker(ORVInteract
     connect(manager, &M::sg_openSerialPort, this, &W::_st_openSerialPort);
     connect(manager, &M::sg_closeSerialPort, this, &W::_st_closeSerialPort);
     connect(this, &W::sg_protocolCommandResult, manager, &M::st_protocolCommandResult);
+    connect(manager, &M::sg_backupConfiguration, this, &W::_st_backupConfiguration);
+    connect(manager, &M::sg_restoreConfiguration, this, &W::_st_restoreConfiguration);
     // A written unit's 100 % travels with the results, so it always precedes the upgrade's end.
     connect(this, &W::sg_moduleUpgradeProgressChanged, manager, &M::sg_moduleUpgradeProgressChanged);
 }
@@ -157,6 +159,7 @@ void ORVInteractiveCommandThreadWorker::_st_openSerialPort(Command command, QStr
     // The open reports 1 for an open port, not a result code.
     if (openPort && openPort(name.c_str(), CRADLE_LINE_BAUD, CRADLE_LINE_PARITY, CRADLE_LINE_DATA_BITS,
                              CRADLE_LINE_STOP_BITS) != 0) {
+        openPortName = portName;
         manager->statusPoll->start();
         emit sg_protocolCommandResult(command, 0, 0, QString(), QByteArray());
         return;

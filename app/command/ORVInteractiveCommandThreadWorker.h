@@ -48,6 +48,8 @@ private slots:
     void _st_cardleUpdateFirm(ORVInteractiveCommandManager::ProtocolCommandEnum command);
     void _st_openSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum command, QString portName);
     void _st_closeSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum command);
+    void _st_backupConfiguration(ORVInteractiveCommandManager::ProtocolCommandEnum command, QString filePath);
+    void _st_restoreConfiguration(ORVInteractiveCommandManager::ProtocolCommandEnum command, QString filePath);
 
 private:
     // What became of one module of an upgrade.
@@ -59,9 +61,14 @@ private:
     void releaseUpgradeCopy(const void* key);
     // True when the port vanished; the loss is then reported ahead of the failure it caused.
     bool reportPortRemoval(int returnValue);
+    // Saves the gimbal's configuration into the automatic backup folder before an upgrade writes
+    // anything, and reports where it went (PROTOCOL_UPGRADEBACKUP); false when it could not.
+    bool takeAutomaticBackup();
 
     ORVInteractiveCommandManager* manager;
     quint8* upgradeProgress;
+    // The port automatic backups are named after.
+    QString openPortName;
 };
 
 #endif // ORVINTERACTIVECOMMANDTHREADWORKER_H

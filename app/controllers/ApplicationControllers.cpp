@@ -18,6 +18,7 @@ void ApplicationControllers::registerTypes()
     qmlRegisterType<FirmwareController>(kModuleUri, 1, 0, "FirmwareController");
     qmlRegisterType<CalibrationControl>(kModuleUri, 1, 0, "CalibrationControl");
     qmlRegisterType<JoyStickDevice>(kModuleUri, 1, 0, "JoyStickDevice");
+    qmlRegisterType<BackupController>(kModuleUri, 1, 0, "BackupController");
     AttitudeView::registerType();
 }
 
@@ -36,4 +37,5 @@ void ApplicationControllers::publish(QQmlContext* context)
     context->setContextProperty(QStringLiteral("runtimeFirmwareController"), &firmwareController);
     context->setContextProperty(QStringLiteral("runtimeCalibrationControl"), &calibrationControl);
     context->setContextProperty(QStringLiteral("runtimeJoystickdevice"), &joyStickDevice);
+    context->setContextProperty(QStringLiteral("runtimeBackupController"), &backupController);
 }

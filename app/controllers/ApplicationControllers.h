@@ -3,6 +3,7 @@
 // context names the pages use. The program and the page tests wire them through this one place.
 #pragma once
 
+#include "BackupController.h"
 #include "CalibrationControl.h"
 #include "FirmwareController.h"
 #include "InstrumentConfig.h"
@@ -28,4 +29,6 @@ struct ApplicationControllers {
     FirmwareController firmwareController;
     CalibrationControl calibrationControl;
     JoyStickDevice joyStickDevice;
+    // Added after the original seven; pages reach it as runtimeBackupController.
+    BackupController backupController;
 };

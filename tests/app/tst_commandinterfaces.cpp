@@ -54,20 +54,25 @@ private slots:
         QCOMPARE(manager.at(8), QStringLiteral("sg_cardleCalibration(ProtocolCommandEnum,short)"));
         QCOMPARE(manager.at(14), QStringLiteral(
                      "sg_protocolCommandResult(ProtocolCommandEnum,int,int,QString,QByteArray)"));
-        QCOMPARE(manager.mid(15), QStringList({"st_moduleStartUpgrade(signed char)", "_st_firmUpgradeProgress()",
+        QCOMPARE(manager.mid(15), QStringList({"sg_backupConfiguration(ProtocolCommandEnum,QString)",
+                                               "sg_restoreConfiguration(ProtocolCommandEnum,QString)",
+                                               "st_moduleStartUpgrade(signed char)", "_st_firmUpgradeProgress()",
                                                "st_protocolCommandResult(ProtocolCommandEnum,int,int,QString,QByteArray)"}));
         const QMetaEnum commands = ORVInteractiveCommandManager::staticMetaObject.enumerator(0);
         QCOMPARE(commands.name(), "ProtocolCommandEnum");
         QVERIFY(!commands.isFlag());
-        QCOMPARE(commands.keyCount(), 18);
+        // The original 18, then the three backup commands after them.
+        QCOMPARE(commands.keyCount(), 21);
         QCOMPARE(commands.value(17), 17);
+        QCOMPARE(commands.key(18), "PROTOCOL_CONFIGBACKUP");
         QCOMPARE(commands.key(17), "PROTOCOL_SERIALPORTDISCONNECT");
 
         const QStringList worker = ownMethods(ORVInteractiveCommandThreadWorker::staticMetaObject);
-        QCOMPARE(worker.size(), 7 + 13);
+        // 7 signals, the 13 slots left after the status poll moved out, then the two backup slots.
+        QCOMPARE(worker.size(), 7 + 13 + 2);
         QCOMPARE(worker.at(5), QStringLiteral("sg_openSerialPortResult(bool,int,QString)"));
         QCOMPARE(worker.at(7 + 7), QStringLiteral("_st_cardleCalibration(ORVInteractiveCommandManager::ProtocolCommandEnum,int)"));
-        QCOMPARE(worker.last(), QStringLiteral("_st_closeSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum)"));
+        QCOMPARE(worker.at(7 + 12), QStringLiteral("_st_closeSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum)"));
         // The status poll runs on a thread of its own.
         QCOMPARE(ownMethods(StatusPoll::staticMetaObject),
                  QStringList({"sg_protocolCommandResult(ORVInteractiveCommandManager::ProtocolCommandEnum,int,int,"

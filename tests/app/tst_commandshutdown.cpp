@@ -53,7 +53,8 @@ private slots:
         QVERIFY(workerThread.isNull());
         // The upgrade ran to its end before the thread was joined.
         QCOMPARE(ScriptedCradle::calls().mid(1),
-                 QStringList({"UpdateFirmRequest", "WriteFirm", "SendStartFsApp"}));
+                 QStringList({"UnitVersionInfo", "DownloadCradleParameter", "DownloadCradleParameter",
+                              "DownloadCradleConfig", "UpdateFirmRequest", "WriteFirm", "SendStartFsApp"}));
         ScriptedCradle::uninstall();
     }
 };

@@ -1,6 +1,7 @@
 // The manager, worker and firmware controller against the real library and the simulated gimbal
 // on a pseudo-terminal.
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -90,6 +91,8 @@ private:
 private slots:
     void init()
     {
+        // Upgrades save the configuration first; the test's backups stay out of the user's data folder.
+        QStandardPaths::setTestModeEnabled(true);
         gimbalsim::Options options;
         options.timeScale = 0.01;
         sim = std::make_unique<gimbalsim::Simulator>(options);

@@ -18,6 +18,9 @@ using namespace TestPackages;
 namespace {
 constexpr quint64 kMaskForCode4 = 1ULL << 3;
 const QList<Unit> kFourUnits = {{1, 3, 1, 0}, {2, 3, 1, 1}, {4, 3, 1, 2}, {8, 3, 7, 12}};
+// The automatic configuration backup every upgrade reads before it writes anything.
+const QStringList kBackupReads = {"UnitVersionInfo", "DownloadCradleParameter", "DownloadCradleParameter",
+                                  "DownloadCradleConfig"};
 }
 
 class FirmwareControllerTest : public QObject
@@ -210,8 +213,8 @@ private slots:
         QVERIFY(waitFor("sigFileUpgradeFinished"));
         QCOMPARE(recorder->names(), QStringList({"sigFileUpgradeStart", "sigFileUpgradeFinished"}));
         QCOMPARE(upgradeTexts(results), QStringList({"0 rebooting>>>"}));
-        QCOMPARE(ScriptedCradle::calls(), QStringList({"UpdateFirmRequest", "WriteFirm", "UpdateFirmRequest",
-                                                       "WriteFirm", "SendStartFsApp"}));
+        QCOMPARE(ScriptedCradle::calls(), kBackupReads + QStringList({"UpdateFirmRequest", "WriteFirm", "UpdateFirmRequest",
+                                                                      "WriteFirm", "SendStartFsApp"}));
         const auto written = ScriptedCradle::with([](ScriptedCradle::State& s) { return s.writtenImages; });
         QCOMPARE(written.size(), 2);
         QCOMPARE(written[0].first, 1);
@@ -423,7 +426,7 @@ private slots:
         M::instance()->upgradeFirmware(&list);
         QVERIFY(waitFor("sigFileUpgradeFinished"));
         QCOMPARE(upgradeTexts(results), QStringList({"1 failed to generate temp file!"}));
-        QCOMPARE(ScriptedCradle::calls(), QStringList({"UpdateFirmRequest", "WriteFirm", "UpdateFirmRequest"}));
+        QCOMPARE(ScriptedCradle::calls(), kBackupReads + QStringList({"UpdateFirmRequest", "WriteFirm", "UpdateFirmRequest"}));
 
         // An image that reaches past the end of its package is never written in part.
         ScriptedCradle::reset();

@@ -283,8 +283,15 @@ class Scenario:
         self.hook.wait_for("enabled", "true", id="browseButton", **page)
         rows = self.texts("firmwareList", "WidgetFirmware")
         check(rows.count(UPDATE_SUCCEEDED) == UNITS, f"not every unit reports success: {rows}")
-        self.no_error_box()
+        # The end of the upgrade says where the configuration was saved before anything was written.
+        box = self.hook.window("g_messageDlg", props=["information"])
+        saved = [line for line in str(box.get("information")).split("\n") if "auto-backup-" in line]
+        check(box["visible"] and saved and os.path.isfile(saved[0]),
+              f"the upgrade's end does not name its automatic backup: {box.get('information')!r}")
         self.screenshot("3-firmware-upgraded")
+        self.desktop.click({"x": box["x"] + box["w"] - 34, "y": box["y"] + 3, "w": 24, "h": 24})  # its close icon
+        self.hook.wait_for("visible", "true", id="upgradeBackup", **page)
+        self.no_error_box()
 
     def reconnect_reads_new_versions(self):
         """Closing and opening again queries the units afresh: they now run the package's versions."""

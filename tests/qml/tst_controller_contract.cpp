@@ -34,6 +34,7 @@ const Controller kControllers[] = {
     {"InstrumentConfig", &InstrumentConfig::staticMetaObject},
     {"FirmwareController", &FirmwareController::staticMetaObject},
     {"JoyStickDevice", &JoyStickDevice::staticMetaObject},
+    {"BackupController", &BackupController::staticMetaObject},
 };
 
 bool hasMethod(const QMetaObject* meta, const QString& name)
@@ -187,6 +188,9 @@ private slots:
         emit controllers.firmwareController.sigFileUpgradeFinished();
         emit controllers.calibrationControl.sigCalibrationSuccess(CalibrationControl::CRADLE_CALI_HOR);
         emit controllers.pidTunning.sigUploadFinished();
+        emit controllers.backupController.sigBackupSucceed(QStringLiteral("/tmp/a.json"));
+        emit controllers.backupController.sigRestoreFailed(BackupController::RESTORE_FILE_UNUSABLE, QStringLiteral("bad"));
+        emit controllers.backupController.sigUpgradeFinishedWithBackup(QStringLiteral("/tmp/auto-backup.json"));
         emit controllers.firmwareController.sigFirmclosed();
         qInstallMessageHandler(previous);
         QVERIFY2(root, qPrintable(component.errorString()));

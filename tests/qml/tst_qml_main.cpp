@@ -24,7 +24,7 @@ constexpr const char* kModule = "ORVGimbalTool";
 // The stand-ins written in QML, registered under the program's module and type names.
 constexpr const char* kQmlStandIns[] = {
     "SerialPortController", "SensorsInformation", "PidTunning",
-    "InstrumentConfig", "FirmwareController", "JoyStickDevice",
+    "InstrumentConfig", "FirmwareController", "JoyStickDevice", "BackupController",
 };
 
 // Same names and order as the program's shell.
@@ -36,6 +36,7 @@ constexpr Publication kPublications[] = {
     {"runtimeFirmwareController", "FirmwareController"},
     {"runtimeCalibrationControl", "CalibrationControl"},
     {"runtimeJoystickdevice", "JoyStickDevice"},
+    {"runtimeBackupController", "BackupController"},
 };
 
 }  // namespace

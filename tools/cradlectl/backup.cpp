@@ -80,14 +80,6 @@ bool isSavedName(const std::string& name, const std::string& expected) {
 
 }  // namespace
 
-Status readBackup(Gimbal& gimbal, Backup& backup) {
-    backup.taken = std::time(nullptr);
-    backup.port = gimbal.port();
-    if (Status s = gimbal.versions(backup.units); !s.ok()) return s;
-    if (Status s = gimbal.readAllParameters(backup.parameters); !s.ok()) return s;
-    return gimbal.readConfig(backup.config);
-}
-
 std::string backupToJson(const Backup& backup) {
     json units = json::array();
     for (const UnitVersion& u : backup.units)
@@ -188,6 +180,17 @@ Status saveBackup(const std::string& path, const Backup& backup) {
         return {kExitFailure, "cannot create " + path + ": " + reason};
     }
     return {};
+}
+
+std::string restoreDifferences(const Backup& backup, const Parameters& parameters, const ConfigRecord& config) {
+    std::string differences;
+    for (size_t i = 0; i < parameters.size(); ++i)
+        if (parameters[i] != backup.parameters[i])
+            differences += "; parameter " + std::to_string(i) + " reads " + std::to_string(parameters[i]) + ", not " + std::to_string(backup.parameters[i]);
+    for (size_t i = 0; i < config.size(); ++i)
+        if (config[i] != backup.config[i])
+            differences += "; configuration byte " + std::to_string(i) + " reads " + std::to_string(config[i]) + ", not " + std::to_string(backup.config[i]);
+    return differences.empty() ? differences : differences.substr(2);
 }
 
 std::string dataFolder() {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gimbal.h"
+#include "units.h"
 
 namespace cradlectl {
 
@@ -24,6 +24,8 @@ struct Backup {
     ConfigRecord config{};
 };
 
+class Gimbal;
+// Reads versions, parameters and configuration from the gimbal (defined with the port code in gimbal.cpp).
 Status readBackup(Gimbal& gimbal, Backup& backup);
 std::string backupToJson(const Backup& backup);
 // Checks everything (format, version, counts, ranges) before a caller may write any of it; the message
@@ -32,6 +34,10 @@ Status backupFromJson(const std::string& text, Backup& backup);
 Status loadBackup(const std::string& path, Backup& backup);
 // Writes through a temporary file in the same folder, so a failed write leaves no half backup.
 Status saveBackup(const std::string& path, const Backup& backup);
+
+// What reads back after a restore and differs from the backup, one "; "-separated phrase per value;
+// empty when everything matches.
+std::string restoreDifferences(const Backup& backup, const Parameters& parameters, const ConfigRecord& config);
 
 // The program's data folder (what the desktop program's AppDataLocation names on this system).
 std::string dataFolder();

@@ -317,16 +317,9 @@ int cmdRestore(const Context& ctx, const std::string& file) {
     if (s.ok()) s = gimbal.writeConfig(backup.config);
     if (s.ok()) s = gimbal.readAllParameters(parameters);
     if (s.ok()) s = gimbal.readConfig(config);
-    std::string differences;
-    for (size_t i = 0; s.ok() && i < parameters.size(); ++i)
-        if (parameters[i] != backup.parameters[i])
-            differences += " parameter " + std::to_string(i) + " reads " + std::to_string(parameters[i]) + ", not " + std::to_string(backup.parameters[i]) + ";";
-    for (size_t i = 0; s.ok() && i < config.size(); ++i)
-        if (config[i] != backup.config[i])
-            differences += " configuration byte " + std::to_string(i) + " reads " + std::to_string(config[i]) + ", not " + std::to_string(backup.config[i]) + ";";
-    if (!differences.empty()) {
-        differences.pop_back();
-        s = {kExitVerifyFailed, ctx.ports[0] + ": read back after restore differs:" + differences};
+    if (s.ok()) {
+        if (const std::string differences = restoreDifferences(backup, parameters, config); !differences.empty())
+            s = {kExitVerifyFailed, ctx.ports[0] + ": read back after restore differs: " + differences};
     }
     std::string text;
     if (s.ok()) {

@@ -6,47 +6,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "backup.h"
 #include "exit_codes.h"
 
 namespace cradlectl {
 namespace {
-
-constexpr size_t kVersionEntryBytes = 6;
-constexpr size_t kMaxVersionEntries = (CRADLE_VERSION_RECORD_SIZE - 1) / kVersionEntryBytes;
-
-struct NamedUnit {
-    const char* name;
-    uint8_t id;
-};
-constexpr NamedUnit kUnits[] = {{"IFB", 1}, {"MX", 2}, {"MY", 4}, {"MZ", 8}};
 
 std::string devicePath(const std::string& port) {
     return port.find('/') == std::string::npos ? "/dev/" + port : port;
 }
 
 }  // namespace
-
-std::string unitName(uint8_t id) {
-    for (const auto& u : kUnits)
-        if (u.id == id) return u.name;
-    return "UNKNOWN:" + std::to_string(id);
-}
-
-bool parseUnit(const std::string& text, uint8_t& id) {
-    for (const auto& u : kUnits)
-        if (text == u.name) {
-            id = u.id;
-            return true;
-        }
-    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    const int value = std::stoi(text);
-    if (value > 255) return false;
-    id = uint8_t(value);
-    return true;
-}
-
-std::string UnitVersion::name() const { return unitName(id); }
-std::string UnitVersion::version() const { return std::to_string(major) + "." + std::to_string(minor); }
 
 Status fromCradleResult(int result, const std::string& operation) {
     switch (result) {
@@ -63,17 +33,6 @@ Status fromCradleResult(int result, const std::string& operation) {
     case CRADLE_E_NOT_STARTED: return {kExitFailure, operation + ": the port is not open"};
     default: return {kExitFailure, operation + ": failed (library result " + std::to_string(result) + ")"};
     }
-}
-
-std::vector<UnitVersion> decodeVersionReport(const uint8_t* record, size_t size) {
-    std::vector<UnitVersion> units;
-    if (size < 1) return units;
-    const size_t count = std::min<size_t>({record[0], kMaxVersionEntries, (size - 1) / kVersionEntryBytes});
-    for (size_t k = 0; k < count; ++k) {
-        const uint8_t* e = record + 1 + k * kVersionEntryBytes;
-        units.push_back({e[0], e[1], e[2], e[3]});
-    }
-    return units;
 }
 
 Gimbal::~Gimbal() {
@@ -168,6 +127,14 @@ Status Gimbal::writeConfig(const ConfigRecord& record) {
     uint8_t buffer[CRADLE_CONFIG_BUFFER_SIZE] = {};
     std::copy(record.begin(), record.end(), buffer);
     return fromCradleResult(UploadCradleConfig(buffer), port_ + ": writing the configuration");
+}
+
+Status readBackup(Gimbal& gimbal, Backup& backup) {
+    backup.taken = std::time(nullptr);
+    backup.port = gimbal.port();
+    if (Status s = gimbal.versions(backup.units); !s.ok()) return s;
+    if (Status s = gimbal.readAllParameters(backup.parameters); !s.ok()) return s;
+    return gimbal.readConfig(backup.config);
 }
 
 }  // namespace cradlectl

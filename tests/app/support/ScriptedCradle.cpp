@@ -2,6 +2,9 @@
 
 #include "Cradle.h"
 #include "CradleCalls.h"
+#include "ParameterRecord.h"
+
+#include <QStandardPaths>
 
 #include <chrono>
 #include <cstring>
@@ -97,6 +100,10 @@ int scriptedUploadParameter(const unsigned char* record)
     return ScriptedCradle::with([record](ScriptedCradle::State& s) {
         note(s, "UploadCradleParameter");
         s.lastParameterRecord = QByteArray(reinterpret_cast<const char*>(record), CRADLE_PARAM_RECORD_SIZE);
+        if (s.storesWrites && s.parameterResult == 0) {
+            for (const ParameterRecord::Entry& entry : ParameterRecord::decode(s.lastParameterRecord))
+                s.parameterValues[entry.number] = quint16(entry.value);
+        }
         return s.parameterResult;
     });
 }
@@ -123,6 +130,8 @@ int scriptedUploadConfig(const unsigned char* record)
     return ScriptedCradle::with([record](ScriptedCradle::State& s) {
         note(s, "UploadCradleConfig");
         s.lastConfigRecord = QByteArray(reinterpret_cast<const char*>(record), CRADLE_CONFIG_BUFFER_SIZE);
+        if (s.storesWrites && s.configResult == 0)
+            s.configRecord = s.lastConfigRecord;
         return s.configResult;
     });
 }
@@ -200,6 +209,7 @@ ScriptedCradle::State& ScriptedCradle::state()
 
 void ScriptedCradle::install()
 {
+    QStandardPaths::setTestModeEnabled(true);
     reset();
     cradleCalls() = CradleCalls{
         scriptedOpen, scriptedClose, scriptedLastError, scriptedVersion, scriptedUpdateRequest,

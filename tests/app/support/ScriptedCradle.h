@@ -24,6 +24,7 @@ public:
         QMap<int, quint16> parameterValues; // what a download puts in for each requested number
         int configResult = 0;             // Upload/DownloadCradleConfig
         QByteArray configRecord;          // what a download puts in (at most 40 bytes)
+        bool storesWrites = false;        // uploads change what later downloads give, like a gimbal
         int controlResult = 0;            // calibration, start, stop, mechanism update
         int telemetryAResult = 0, telemetryBResult = 0;
         QByteArray telemetryA, telemetryB; // what GetLogCradleDataA/B put in
@@ -41,7 +42,8 @@ public:
         bool writeWaiting = false;        // a WriteFirm or CradleCalibration is being held
     };
 
-    // Points the worker's call table at the script and resets the script.
+    // Points the worker's call table at the script and resets the script. Qt's test mode keeps the
+    // automatic backups an upgrade takes out of the user's own data folder.
     static void install();
     // Restores the library's exports.
     static void uninstall();

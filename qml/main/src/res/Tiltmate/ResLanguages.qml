@@ -170,4 +170,18 @@ Item {
     property string qsTr_STR_ID_226: qsTr("连接已断开，以下为断开前的最后数值。")
     property string qsTr_STR_ID_227: qsTr("该机芯只支持 TTL 或 CAN 控制方式，\n控制方式已由 %1 改为 CAN 并写入云台。")
     property string qsTr_STR_ID_228: qsTr("已连接。")
+    // Configuration backups (backup and restore buttons, the backup before a firmware upgrade).
+    property string qsTr_STR_ID_229: qsTr("备份配置")
+    property string qsTr_STR_ID_230: qsTr("恢复配置")
+    property string qsTr_STR_ID_231: qsTr("请选择备份文件的保存位置")
+    property string qsTr_STR_ID_232: qsTr("请选择要恢复的备份文件")
+    property string qsTr_STR_ID_233: qsTr("配置已备份到 %1。")
+    property string qsTr_STR_ID_234: qsTr("备份配置失败！\n%1")
+    property string qsTr_STR_ID_235: qsTr("已将 %1 中的配置写入云台并核对无误。")
+    property string qsTr_STR_ID_236: qsTr("备份文件无法使用，未写入任何参数！\n%1")
+    property string qsTr_STR_ID_237: qsTr("恢复配置失败！\n请检查通信链接是否存在问题！\n%1")
+    property string qsTr_STR_ID_238: qsTr("恢复配置后读回的数值与备份不一致！\n%1")
+    property string qsTr_STR_ID_239: qsTr("固件升级已结束。\n升级前的配置已备份到：\n%1\n如需恢复该配置，请点击【恢复升级前配置】。")
+    property string qsTr_STR_ID_240: qsTr("升级前备份配置失败，未写入任何固件！\n%1")
+    property string qsTr_STR_ID_241: qsTr("恢复升级前配置")
 }

@@ -30,6 +30,7 @@ Item {
     property alias defaultsButton: defaultsButton
     property alias firmwareButton: firmwareButton
     property alias mountingPicture: mountingPicture
+    property alias configurationBackup: configurationBackup
 
     // What the running upload is for, so that its end can be confirmed in the status line.
     property bool restoringDefaults: false
@@ -395,6 +396,16 @@ Item {
                 var isAxis = f === JoyStickDevice.CHANNEL_PITCH || f === JoyStickDevice.CHANNEL_YAW
                 item.output.text = (!isAxis && out >= 0 && out < outputNames.length) ? outputNames[out] : String(out)
             }
+        }
+    }
+
+    ControlConfigurationBackup {
+        id: configurationBackup
+        x: 30 * OrvControl.ORVStyle.dp; y: 480 * OrvControl.ORVStyle.dp
+        // What was restored is read back into the page.
+        onRestored: {
+            runtimeInstrumentConfig.downloadConfig()
+            runtimeJoystickdevice.downloadConfig()
         }
     }
 

@@ -13,6 +13,7 @@ Item {
     property alias upgradeButton: upgradeButton
     property alias firmwareList: firmwareList
     property alias fileDialog: fileDialog
+    property alias upgradeBackup: upgradeBackup
 
     // One package may skip several entries: each adds its line to the open warning.
     function showSkippedEntry(text) {
@@ -153,6 +154,12 @@ Item {
             path.enabled = false
             browseButton.enabled = false
         }
+    }
+
+    ControlUpgradeBackup {
+        id: upgradeBackup
+        x: 430 * OrvControl.ORVStyle.dp
+        y: 460 * OrvControl.ORVStyle.dp
     }
 
     FileDialog {
