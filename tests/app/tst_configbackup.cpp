@@ -241,6 +241,6 @@ private:
     BackupController* controller = nullptr;
 };
 
-QTEST_MAIN(ConfigBackupTest)
+QTEST_GUILESS_MAIN(ConfigBackupTest)
 
 #include "tst_configbackup.moc"
