@@ -110,16 +110,28 @@ void SerialPortController::watchPortFolders(const QStringList& extraPaths)
 
 void SerialPortController::refreshAvailableSerialPorts()
 {
-    availablePorts.clear();
-    portEntries.clear();
-    serialNumbers.clear();
+    updatePortList(true);
+}
+
+// Fills the lists from what the system shows; without `always`, an unchanged list is not announced,
+// so a folder change that touched no port neither redraws the list nor closes its open popup.
+void SerialPortController::updatePortList(bool always)
+{
+    QStringList names;
+    QVariantList entries;
+    QMap<QString, QString> numbers;
     for (const PortFound& port : findPorts(systemPortsListed)) {
-        availablePorts.append(port.name);
-        portEntries.append(QVariantMap{{QStringLiteral("name"), port.name},
-                                       {QStringLiteral("label"), port.label},
-                                       {QStringLiteral("details"), port.details}});
-        serialNumbers.insert(port.name, port.serialNumber);
+        names.append(port.name);
+        entries.append(QVariantMap{{QStringLiteral("name"), port.name},
+                                   {QStringLiteral("label"), port.label},
+                                   {QStringLiteral("details"), port.details}});
+        numbers.insert(port.name, port.serialNumber);
     }
+    if (!always && entries == portEntries && numbers == serialNumbers)
+        return;
+    availablePorts = names;
+    portEntries = entries;
+    serialNumbers = numbers;
     emit availableSerialPortsChanged();
 }
 
@@ -134,7 +146,7 @@ void SerialPortController::portsMayHaveChanged()
 {
     if (!openedPort.isEmpty())
         return;
-    refreshAvailableSerialPorts();
+    updatePortList(false);
     reopenLostPortIfBack();
 }
 

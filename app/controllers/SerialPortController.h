@@ -68,6 +68,7 @@ public:
 private:
     void watchPortFolders(const QStringList& extraPaths);
     void portsMayHaveChanged();
+    void updatePortList(bool always);
     void reopenLostPortIfBack();
 
     QStringList availablePorts;
