@@ -58,7 +58,7 @@ Status readFirmwarePackage(const std::string& path, FirmwarePackage& package) {
         entry.imageStart = position + fwpack::kEntryHeaderBytes;
         const std::string which = "the image for " + unitName(entry.unit);
         if (entry.length == 0) return {kExitBadFile, path + ": " + which + " is empty"};
-        if (entry.length > fwpack::kMaxFlashableImageBytes) return {kExitBadFile, path + ": " + which + " is larger than one transfer can carry"};
+        if (entry.length > fwpack::kMaxImageBytes) return {kExitBadFile, path + ": " + which + " is larger than one transfer can carry"};
         if (fileSize - entry.imageStart < entry.length) return {kExitBadFile, path + ": " + which + " reaches past the end of the file"};
         result.entries.push_back(entry);
         position = entry.imageStart + entry.length;

@@ -19,8 +19,6 @@ using firmware_package::kMarkerBeforeCount1;
 using firmware_package::kMaxEntries;
 using firmware_package::kMaxImageBytes;
 constexpr uint64_t kAllCameraModules = ~uint64_t(0);
-// The largest image the gimbal can take: one transfer numbers its 256-byte blocks with 16 bits.
-constexpr uint64_t kMaxFlashableImageBytes = 0xFFFFull * 256;
 
 struct Entry {
     uint8_t unit = 0;
