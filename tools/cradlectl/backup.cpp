@@ -217,7 +217,11 @@ std::string automaticBackupName(const Backup& backup) {
     std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &tm);
     const auto slash = backup.port.find_last_of('/');
     std::string name = std::string(kAutomaticPrefix) + stamp + "-" + fileSafe(slash == std::string::npos ? backup.port : backup.port.substr(slash + 1));
-    for (const UnitVersion& u : backup.units) name += "-" + fileSafe(u.name()) + u.version();
+    for (const UnitVersion& u : backup.units) {
+        name += '-';
+        name += fileSafe(u.name());
+        name += u.version();
+    }
     return name + kBackupSuffix;
 }
 

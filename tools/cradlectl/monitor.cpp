@@ -27,10 +27,17 @@ std::string csvRow(double t, const AttitudeSample& a, const ReceiverSample* b) {
     std::snprintf(text, sizeof text, "%.3f,%.2f,%.2f,%.2f,%.2f,%.2f,%.2f,%.3f,%.3f,%.3f", t, a.roll, a.pitch, a.yaw, a.rateX, a.rateY, a.rateZ,
                   a.accelX, a.accelY, a.accelZ);
     std::string row = text;
-    for (int i = 0; i < kReceiverFunctions; ++i) row += "," + (b ? std::to_string(b->inputs[i]) : std::string());
-    for (int i = 0; i < kReceiverFunctions; ++i) row += "," + (b ? std::to_string(b->outputs[i]) : std::string());
-    if (b) row += "," + std::to_string(b->modeStatus) + "," + std::to_string(b->recordStatus) + "," + std::to_string(b->zoomStatus) + "," + (b->signalLost ? "1" : "0");
-    else row += ",,,,";
+    // Empty cells without record B; appended field by field (GCC 12 misreads "," + std::string at -O3).
+    auto cell = [&row](bool present, int value) {
+        row += ',';
+        if (present) row += std::to_string(value);
+    };
+    for (int i = 0; i < kReceiverFunctions; ++i) cell(b, b ? b->inputs[i] : 0);
+    for (int i = 0; i < kReceiverFunctions; ++i) cell(b, b ? b->outputs[i] : 0);
+    cell(b, b ? b->modeStatus : 0);
+    cell(b, b ? b->recordStatus : 0);
+    cell(b, b ? b->zoomStatus : 0);
+    cell(b, b ? int(b->signalLost) : 0);
     return row;
 }
 

@@ -19,9 +19,16 @@ std::string ProgressView::line(const Row& row) const {
     std::string text = row.label + std::string(labelWidth_ - row.label.size() + 2, ' ');
     if (row.percent >= 0) {
         const int filled = std::clamp(row.percent, 0, 100) * kBarCells / 100;
-        text += "[" + std::string(size_t(filled), '#') + std::string(size_t(kBarCells - filled), '-') + "] ";
-        const std::string p = std::to_string(row.percent) + "%";
-        text += std::string(4 - std::min<size_t>(4, p.size()), ' ') + p + "  ";
+        // Appended piece by piece: GCC 12 misreads "literal" + std::string at -O3 as an overlapping copy.
+        text += '[';
+        text.append(size_t(filled), '#');
+        text.append(size_t(kBarCells - filled), '-');
+        text += "] ";
+        std::string p = std::to_string(row.percent);
+        p += '%';
+        text.append(4 - std::min<size_t>(4, p.size()), ' ');
+        text += p;
+        text += "  ";
     }
     return text + row.text;
 }

@@ -27,8 +27,10 @@ std::vector<uint8_t> fileHeader(uint64_t compatibilityMask, size_t entryCount) {
 }
 
 std::vector<uint8_t> entryHeader(const Entry& entry) {
-    std::vector<uint8_t> header{entry.unit, entry.major, entry.minor};
-    header.resize(kEntryLengthOffset, 0);  // bytes 3..11 carry nothing
+    std::vector<uint8_t> header(kEntryLengthOffset, 0);  // bytes 3..11 carry nothing
+    header[0] = entry.unit;
+    header[1] = entry.major;
+    header[2] = entry.minor;
     putBig(header, entry.image.size(), 4);
     return header;
 }
