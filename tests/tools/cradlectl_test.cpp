@@ -249,6 +249,7 @@ TEST_F(Cradlectl, ACorruptOrForeignBackupIsRefusedWithNothingWritten) {
         {"37 config bytes", altered([](json& b) { b["config"].erase(0); })},
         {"negative value", altered([](json& b) { b["parameters"][0] = -1; })},
         {"text value", altered([](json& b) { b["config"][1] = "7"; })},
+        {"automatic not a flag", altered([](json& b) { b["automatic"] = "yes"; })},
     };
     const std::string before = sim.parameters();
     for (const auto& [what, text] : bad) {

@@ -113,7 +113,10 @@ Status backupFromJson(const std::string& text, Backup& backup) {
         return bad("\"taken\" is not a time");
     if (!doc.contains("port") || !doc["port"].is_string()) return bad("\"port\" is missing");
     b.port = doc["port"].get<std::string>();
-    b.automatic = doc.value("automatic", false) == true;
+    // Absent means saved by hand; checked before reading, as value() would throw on a non-boolean.
+    const auto automatic = doc.find("automatic");
+    if (automatic != doc.end() && !automatic->is_boolean()) return bad("\"automatic\" is not true or false");
+    b.automatic = automatic != doc.end() && automatic->get<bool>();
 
     const json& units = doc.contains("units") ? doc["units"] : json();
     if (!units.is_array() || units.size() > (CRADLE_VERSION_RECORD_SIZE - 1) / 6) return bad("\"units\" is not a list of units");
