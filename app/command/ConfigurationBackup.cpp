@@ -21,16 +21,16 @@ using Command = ORVInteractiveCommandManager::ProtocolCommandEnum;
 QList<QList<int>> parameterBatches()
 {
     QList<QList<int>> batches;
-    for (int first = 0; first < cradlectl::kParameterCount; first += CRADLE_PARAM_MAX_COUNT) {
+    for (int first = 0; first < procedures::kParameterCount; first += CRADLE_PARAM_MAX_COUNT) {
         QList<int> numbers;
-        for (int n = first; n < std::min(first + CRADLE_PARAM_MAX_COUNT, cradlectl::kParameterCount); ++n)
+        for (int n = first; n < std::min(first + CRADLE_PARAM_MAX_COUNT, procedures::kParameterCount); ++n)
             numbers.append(n);
         batches.append(numbers);
     }
     return batches;
 }
 
-int readParameters(cradlectl::Parameters& values)
+int readParameters(procedures::Parameters& values)
 {
     for (const QList<int>& numbers : parameterBatches()) {
         ParameterRecord::Buffer record{};
@@ -47,7 +47,7 @@ int readParameters(cradlectl::Parameters& values)
     return CRADLE_OK;
 }
 
-int writeParameters(const cradlectl::Parameters& values)
+int writeParameters(const procedures::Parameters& values)
 {
     for (const QList<int>& numbers : parameterBatches()) {
         QList<int> batchValues;
@@ -62,7 +62,7 @@ int writeParameters(const cradlectl::Parameters& values)
     return CRADLE_OK;
 }
 
-int readConfig(cradlectl::ConfigRecord& config)
+int readConfig(procedures::ConfigRecord& config)
 {
     std::array<unsigned char, CRADLE_CONFIG_BUFFER_SIZE> buffer{};
     const int rc = cradleCall(cradleCalls().DownloadCradleConfig, buffer.data());
@@ -71,7 +71,7 @@ int readConfig(cradlectl::ConfigRecord& config)
     return rc;
 }
 
-int writeConfig(const cradlectl::ConfigRecord& config)
+int writeConfig(const procedures::ConfigRecord& config)
 {
     std::array<unsigned char, CRADLE_CONFIG_BUFFER_SIZE> buffer{};
     std::copy(config.begin(), config.end(), buffer.begin());
@@ -79,7 +79,7 @@ int writeConfig(const cradlectl::ConfigRecord& config)
 }
 
 // Versions, parameters and configuration, as cradlectl's backup reads them; the failing call's result.
-int readGimbal(cradlectl::Backup& backup, const QString& port)
+int readGimbal(procedures::Backup& backup, const QString& port)
 {
     backup.taken = std::time(nullptr);
     backup.port = port.toStdString();
@@ -87,7 +87,7 @@ int readGimbal(cradlectl::Backup& backup, const QString& port)
     int rc = cradleCall(cradleCalls().UnitVersionInfo, versions.data());
     if (rc != CRADLE_OK)
         return rc;
-    backup.units = cradlectl::decodeVersionReport(versions.data(), CRADLE_VERSION_RECORD_SIZE);
+    backup.units = procedures::decodeVersionReport(versions.data(), CRADLE_VERSION_RECORD_SIZE);
     rc = readParameters(backup.parameters);
     return rc != CRADLE_OK ? rc : readConfig(backup.config);
 }
@@ -101,13 +101,13 @@ QString gimbalFailure(const char* what, int rc)
 
 void ORVInteractiveCommandThreadWorker::_st_backupConfiguration(Command command, QString filePath)
 {
-    cradlectl::Backup backup;
+    procedures::Backup backup;
     if (const int rc = readGimbal(backup, openPortName); rc != CRADLE_OK) {
         emit sg_protocolCommandResult(command, 1, rc, gimbalFailure("reading the gimbal", rc),
                                       BackupOutcome::failure(BackupOutcome::kGimbalFailed));
         return;
     }
-    const cradlectl::Status saved = cradlectl::saveBackup(filePath.toStdString(), backup);
+    const procedures::Status saved = procedures::saveBackup(filePath.toStdString(), backup);
     if (!saved.ok()) {
         emit sg_protocolCommandResult(command, 1, 0, QString::fromStdString(saved.message),
                                       BackupOutcome::failure(BackupOutcome::kFileNotWritten));
@@ -118,15 +118,15 @@ void ORVInteractiveCommandThreadWorker::_st_backupConfiguration(Command command,
 
 void ORVInteractiveCommandThreadWorker::_st_restoreConfiguration(Command command, QString filePath)
 {
-    cradlectl::Backup backup;
+    procedures::Backup backup;
     // The whole file is checked before the first write: a bad one changes nothing on the gimbal.
-    if (const cradlectl::Status loaded = cradlectl::loadBackup(filePath.toStdString(), backup); !loaded.ok()) {
+    if (const procedures::Status loaded = procedures::loadBackup(filePath.toStdString(), backup); !loaded.ok()) {
         emit sg_protocolCommandResult(command, 1, 0, QString::fromStdString(loaded.message),
                                       BackupOutcome::failure(BackupOutcome::kFileUnusable));
         return;
     }
-    cradlectl::Parameters parameters{};
-    cradlectl::ConfigRecord config{};
+    procedures::Parameters parameters{};
+    procedures::ConfigRecord config{};
     const char* step = "writing the parameters";
     int rc = writeParameters(backup.parameters);
     if (rc == CRADLE_OK) {
@@ -144,7 +144,7 @@ void ORVInteractiveCommandThreadWorker::_st_restoreConfiguration(Command command
                                       BackupOutcome::failure(BackupOutcome::kGimbalFailed));
         return;
     }
-    const std::string differences = cradlectl::restoreDifferences(backup, parameters, config);
+    const std::string differences = procedures::restoreDifferences(backup, parameters, config);
     if (!differences.empty()) {
         emit sg_protocolCommandResult(command, 1, 0, QString::fromStdString(differences),
                                       BackupOutcome::failure(BackupOutcome::kReadBackDiffers));
@@ -156,7 +156,7 @@ void ORVInteractiveCommandThreadWorker::_st_restoreConfiguration(Command command
 bool ORVInteractiveCommandThreadWorker::takeAutomaticBackup()
 {
     const Command command = ORVInteractiveCommandManager::PROTOCOL_UPGRADEBACKUP;
-    cradlectl::Backup backup;
+    procedures::Backup backup;
     if (const int rc = readGimbal(backup, openPortName); rc != CRADLE_OK) {
         emit sg_protocolCommandResult(command, 1, rc, gimbalFailure("reading the gimbal", rc),
                                       BackupOutcome::failure(BackupOutcome::kGimbalFailed));
@@ -166,7 +166,7 @@ bool ORVInteractiveCommandThreadWorker::takeAutomaticBackup()
     // The program's data folder, the one cradlectl's flash uses too; it only reads the environment
     // and the application's names, which are fixed before the worker runs.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const cradlectl::Status saved = cradlectl::saveAutomaticBackup(folder.toStdString(), backup, path);
+    const procedures::Status saved = procedures::saveAutomaticBackup(folder.toStdString(), backup, path);
     if (!saved.ok()) {
         emit sg_protocolCommandResult(command, 1, 0, QString::fromStdString(saved.message),
                                       BackupOutcome::failure(BackupOutcome::kFileNotWritten));

@@ -26,7 +26,7 @@ const QList<Unit> kUnits = {{1, 1, 7, 3}, {8, 2, 7, 12}};
 QMap<int, quint16> parameterValues(int seed)
 {
     QMap<int, quint16> values;
-    for (int n = 0; n < cradlectl::kParameterCount; ++n)
+    for (int n = 0; n < procedures::kParameterCount; ++n)
         values[n] = quint16(seed + 1000 * n);
     return values;
 }
@@ -83,8 +83,8 @@ private slots:
         QCOMPARE(backedUp.at(0).at(0).toString(), path);
         QVERIFY(!controller->busy());
         // The file is cradlectl's format: it reads it back whole.
-        cradlectl::Backup saved;
-        QVERIFY(cradlectl::loadBackup(path.toStdString(), saved).ok());
+        procedures::Backup saved;
+        QVERIFY(procedures::loadBackup(path.toStdString(), saved).ok());
         QCOMPARE(int(saved.units.size()), 2);
         QCOMPARE(saved.parameters[20], quint16(5 + 20000));
 
@@ -116,7 +116,7 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::newRow("not JSON") << QByteArray("{ broken") << "not JSON";
         QTest::newRow("foreign") << QByteArray(R"({"format": "something-else"})") << "not a configuration backup";
-        const std::string good = cradlectl::backupToJson(cradlectl::Backup{});
+        const std::string good = procedures::backupToJson(procedures::Backup{});
         QByteArray shortParameters = QByteArray::fromStdString(good);
         shortParameters.replace("\"parameters\": [\n    0,", "\"parameters\": [\n");
         QTest::newRow("20 parameters") << shortParameters << "21 values";
@@ -185,8 +185,8 @@ private slots:
         QCOMPARE(QFileInfo(path).absolutePath(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
         QVERIFY2(QFileInfo(path).fileName().startsWith("auto-backup-"), qPrintable(path));
         QVERIFY2(path.endsWith("-IFB7.3-MZ7.12.json"), qPrintable(path));
-        cradlectl::Backup saved;
-        QVERIFY(cradlectl::loadBackup(path.toStdString(), saved).ok());
+        procedures::Backup saved;
+        QVERIFY(procedures::loadBackup(path.toStdString(), saved).ok());
         QVERIFY(saved.automatic);
 
         // The offer after the upgrade: its backup goes back onto the gimbal.
@@ -231,7 +231,7 @@ private slots:
         const QString program = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         QCoreApplication::setOrganizationName(QString());
         QCoreApplication::setApplicationName(QStringLiteral("tst_configbackup"));
-        const QString tool = QString::fromStdString(cradlectl::dataFolder());
+        const QString tool = QString::fromStdString(procedures::dataFolder());
         qputenv("XDG_DATA_HOME", saved);
         QCOMPARE(tool, program);
     }

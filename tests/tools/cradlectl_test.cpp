@@ -20,7 +20,7 @@
 
 extern char** environ;
 
-using namespace cradlectl;
+using namespace procedures;
 using json = nlohmann::json;
 
 namespace {

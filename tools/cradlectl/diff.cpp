@@ -9,6 +9,7 @@
 #include "workers.h"
 
 namespace cradlectl {
+using namespace procedures;
 namespace {
 
 using json = nlohmann::ordered_json;

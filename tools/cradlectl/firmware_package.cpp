@@ -8,6 +8,7 @@
 #include "package.h"
 
 namespace cradlectl {
+using namespace procedures;
 namespace {
 
 constexpr size_t kLengthOffset = 12;

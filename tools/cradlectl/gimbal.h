@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "Cradle.h"
+#include "backup.h"
 #include "units.h"
 
 namespace cradlectl {
+
+// The gimbal's procedures are the engine's; cradlectl only opens ports, calls them and prints.
+using namespace procedures;
 
 // What a library result means to a technician, with the operation named in the message.
 Status fromCradleResult(int result, const std::string& operation);
@@ -40,5 +44,8 @@ private:
     std::string port_;
     bool open_ = false;
 };
+
+// Reads versions, parameters and configuration from the gimbal.
+Status readBackup(Gimbal& gimbal, Backup& backup);
 
 }  // namespace cradlectl

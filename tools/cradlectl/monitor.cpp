@@ -10,6 +10,7 @@
 #include "telemetry.h"
 
 namespace cradlectl {
+using namespace procedures;
 namespace {
 
 using json = nlohmann::ordered_json;

@@ -12,6 +12,7 @@
 extern char** environ;
 
 namespace cradlectl {
+using namespace procedures;
 namespace {
 
 constexpr const char* kSelf = "/proc/self/exe";

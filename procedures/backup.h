@@ -8,7 +8,7 @@
 
 #include "units.h"
 
-namespace cradlectl {
+namespace procedures {
 
 constexpr const char* kBackupFormat = "tiltmate-configuration-backup";
 constexpr int kBackupFormatVersion = 1;
@@ -24,9 +24,6 @@ struct Backup {
     ConfigRecord config{};
 };
 
-class Gimbal;
-// Reads versions, parameters and configuration from the gimbal (defined with the port code in gimbal.cpp).
-Status readBackup(Gimbal& gimbal, Backup& backup);
 std::string backupToJson(const Backup& backup);
 // Checks everything (format, version, counts, ranges) before a caller may write any of it; the message
 // says what is wrong.
@@ -49,4 +46,4 @@ Status saveAutomaticBackup(const std::string& folder, const Backup& backup, std:
 // automatic and whose name is still the one they were saved under.
 void pruneAutomaticBackups(const std::string& folder);
 
-}  // namespace cradlectl
+}  // namespace procedures

@@ -10,7 +10,7 @@
 
 #include "Cradle.h"
 
-namespace cradlectl {
+namespace procedures {
 
 struct Status {
     int exit = 0;            // ExitCode
@@ -37,4 +37,4 @@ using ConfigRecord = std::array<uint8_t, CRADLE_CONFIG_RECORD_SIZE>;
 // The version report: at most the 31 entries the record has room for.
 std::vector<UnitVersion> decodeVersionReport(const uint8_t* record, size_t size);
 
-}  // namespace cradlectl
+}  // namespace procedures

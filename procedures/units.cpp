@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace cradlectl {
+namespace procedures {
 namespace {
 
 constexpr size_t kVersionEntryBytes = 6;
@@ -49,4 +49,4 @@ std::vector<UnitVersion> decodeVersionReport(const uint8_t* record, size_t size)
     return units;
 }
 
-}  // namespace cradlectl
+}  // namespace procedures

@@ -16,7 +16,7 @@
 
 #include "exit_codes.h"
 
-namespace cradlectl {
+namespace procedures {
 namespace {
 
 using json = nlohmann::ordered_json;
@@ -277,4 +277,4 @@ void pruneAutomaticBackups(const std::string& folder) {
     for (size_t i = kKeptAutomaticBackups; i < automatic.size(); ++i) std::remove((folder + "/" + automatic[i].name).c_str());
 }
 
-}  // namespace cradlectl
+}  // namespace procedures

@@ -1,7 +1,7 @@
 // cradlectl's exit codes, one per failure class, so scripts can tell what went wrong.
 #pragma once
 
-namespace cradlectl {
+namespace procedures {
 
 enum ExitCode {
     kExitOk = 0,
@@ -32,4 +32,4 @@ inline const char* exitCodeName(int code) {
     }
 }
 
-}  // namespace cradlectl
+}  // namespace procedures
