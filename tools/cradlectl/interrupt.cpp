@@ -1,0 +1,29 @@
+#include "interrupt.h"
+
+#include <csignal>
+
+namespace cradlectl {
+
+procedures::StopRequest& stopRequest() {
+    static procedures::StopRequest request;
+    return request;
+}
+
+namespace {
+
+extern "C" void onInterrupt(int) { stopRequest().request(); }
+
+}  // namespace
+
+void installInterruptHandlers() {
+    stopRequest();  // constructed before any signal can arrive
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a blocking wait returns with EINTR and looks at the request.
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+}  // namespace cradlectl
