@@ -185,6 +185,10 @@ TEST_F(Cradlectl, EveryCommandWorksAgainstTheSimulator) {
     EXPECT_EQ(run({"-p", port, "stop"}), kExitOk);
     EXPECT_EQ(run({"-p", port, "calibrate", "horizontal"}), kExitOk);
     EXPECT_EQ(run({"-p", port, "calibrate", "sideways"}), kExitUsage);
+    // A unit that answers "done" at once has finished as well.
+    Sim doneAtOnce(path("g1"), {"--control-fault", "0x25:2:status=1"});
+    ASSERT_TRUE(doneAtOnce.ready());
+    EXPECT_EQ(run({"-p", doneAtOnce.link(), "calibrate", "horizontal"}), kExitOk);
 
     ASSERT_EQ(run({"-p", port, "monitor", "--count", "3", "--format", "json", "--rate", "50"}, &out), kExitOk);
     std::istringstream samples(out);
@@ -244,6 +248,7 @@ TEST_F(Cradlectl, ACorruptOrForeignBackupIsRefusedWithNothingWritten) {
         {"foreign", R"({"name":"something else","parameters":[1,2,3]})"},
         {"newer format", altered([](json& b) { b["formatVersion"] = 2; })},
         {"20 parameters", altered([](json& b) { b["parameters"].erase(20); })},
+        {"22 parameters", altered([](json& b) { b["parameters"].push_back(3); })},
         {"parameter out of range", altered([](json& b) { b["parameters"][4] = 65536; })},
         {"config byte out of range", altered([](json& b) { b["config"][37] = 256; })},
         {"37 config bytes", altered([](json& b) { b["config"].erase(0); })},
@@ -260,6 +265,18 @@ TEST_F(Cradlectl, ACorruptOrForeignBackupIsRefusedWithNothingWritten) {
     EXPECT_EQ(sim.parameters(), before);
     std::string out;
     EXPECT_EQ(run({"diff", path("good.json"), sim.link()}, &out), kExitOk) << out;
+}
+
+TEST_F(Cradlectl, ABackupWithEveryParameterAndConfigurationByteAtItsLastValidValueRoundTrips) {
+    Backup top;
+    top.parameters.fill(0xFFFF);
+    top.config.fill(0xFF);
+    ASSERT_TRUE(saveBackup(path("top.json"), top).ok());
+    Backup readBack;
+    const Status loaded = loadBackup(path("top.json"), readBack);
+    ASSERT_TRUE(loaded.ok()) << loaded.message;
+    EXPECT_EQ(readBack.parameters, top.parameters);
+    EXPECT_EQ(readBack.config, top.config);
 }
 
 TEST_F(Cradlectl, MissingPortAndSilentGimbalGiveTheirExitCodes) {
