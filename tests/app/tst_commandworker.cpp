@@ -266,13 +266,17 @@ private slots:
         QFETCH(bool, sent);
         const QList<int> numberList = QVector<int>(numbers, 1).toList(), valueList = QVector<int>(values, 1).toList();
         Results results;
-        M::ProtocolCommandEnum command = M::PROTOCOL_PARAMETERTUNNINGUPLOAD;
-        if (call == "UploadCradleParameter")
-            emit M::instance()->sg_uploadSettings(command = M::PROTOCOL_PARAMETERCHANNELUPLOAD, numberList, valueList);
-        else if (call == "DownloadCradleParameter")
-            emit M::instance()->sg_downloadSettings(command = M::PROTOCOL_PARAMETERCHANNELDOWNLOAD, numberList);
-        else
+        M::ProtocolCommandEnum command;
+        if (call == "UploadCradleParameter") {
+            command = M::PROTOCOL_PARAMETERCHANNELUPLOAD;
+            emit M::instance()->sg_uploadSettings(command, numberList, valueList);
+        } else if (call == "DownloadCradleParameter") {
+            command = M::PROTOCOL_PARAMETERCHANNELDOWNLOAD;
+            emit M::instance()->sg_downloadSettings(command, numberList);
+        } else {
+            command = M::PROTOCOL_PARAMETERTUNNINGUPLOAD;
             emit M::instance()->sg_cardleUploadTunningValue(command, valueList);
+        }
         const Result r = results.next(command);
         QCOMPARE(r.result, sent ? 0 : 1);
         QCOMPARE(r.errorCode, sent ? int(CRADLE_OK) : int(CRADLE_E_NOT_SENT));

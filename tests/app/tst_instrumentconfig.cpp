@@ -269,7 +269,6 @@ private slots:
         QCOMPARE(seen().last(), QString("sigDownloadFinished"));
     }
 
-    // Inputs 0 to 3 have a range; -1 and 4, the first invalid on each side, have none.
     void inputRangesAtTheirLastValidAndFirstInvalidInputs_data()
     {
         QTest::addColumn<int>("input");

@@ -31,8 +31,7 @@ TEST_F(ControlOps, StartAndStopReportTheUnitsStatusUnchanged) {
     EXPECT_EQ(CradleStop(), 2);
 }
 
-// Types 0 to 5: each end at its last valid and first invalid value. 0 has no watching window;
-// a type outside is refused before anything is sent.
+// 0 has no watching window; a type outside 0-5 is refused before anything is sent.
 TEST_F(ControlOps, CalibrationTypesAtTheirLastValidAndFirstInvalidValues) {
     const std::pair<int, int> typeAndResult[] = {{-1, 4}, {0, 8}, {5, 0}, {6, 4}};
     for (const auto& [type, result] : typeAndResult) EXPECT_EQ(CradleCalibration(type), result) << "type " << type;
