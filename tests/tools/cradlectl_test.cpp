@@ -237,13 +237,16 @@ TEST_F(Cradlectl, ACorruptOrForeignBackupIsRefusedWithNothingWritten) {
     ASSERT_TRUE(sim.ready());
     ASSERT_EQ(run({"-p", sim.link(), "backup", path("good.json")}), kExitOk);
     const json good = json::parse(read("good.json"));
-    // Every bad backup differs from the gimbal's values, so a partial write would show.
+    // Every bad backup differs from the gimbal's values, so a partial write would show, yet holds only
+    // values it can take: each is refused for its own fault alone.
     auto altered = [&](auto change) {
         json b = good;
-        for (auto& v : b["parameters"]) v = 3;
+        for (int mapping = 5; mapping <= 12; ++mapping) b["parameters"][mapping] = 19;
         change(b);
         return b.dump();
     };
+    write("bad.json", altered([](json&) {}));
+    ASSERT_EQ(run({"-p", sim.link(), "restore", "--dry-run", path("bad.json")}), kExitOk);
     const std::vector<std::pair<std::string, std::string>> bad = {
         {"not json", good.dump().substr(0, 200)},
         {"foreign", R"({"name":"something else","parameters":[1,2,3]})"},
