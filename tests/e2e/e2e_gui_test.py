@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """The whole tool against the simulated gimbal, driven like a technician would: try a port it may
 not open, pick the simulator's port and open it, watch the running page, change the mounting and
-upload it, run an IMU calibration, upgrade the firmware from a demo package, and unplug and plug
-the simulator back in. Saves a screenshot of every tab under --artifacts, each checked for texts
-and controls that overlap or are cut off."""
+upload it, run an IMU calibration, upgrade the firmware from a demo package, switch to English and
+back, and unplug and plug the simulator back in. Saves a screenshot of every tab under --artifacts
+(in Chinese, and in English as en-*.png), each checked for texts and controls that overlap or are
+cut off."""
 
 import argparse
 import os
@@ -18,6 +19,10 @@ from harness import (Desktop, Display, ForbiddenPort, Program, Simulator, TestFa
 
 WINDOW_TITLE = "ORV Tiltmate"
 TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION = "运行状态", "IMU校准", "固件升级", "产品配置"
+TABS = [TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION]
+ENGLISH_TABS = ["Running status", "IMU calibration", "Firmware upgrade", "Configuration"]
+ENGLISH_OPEN, ENGLISH_CLOSE = "Open", "Close"
+PAGE_NAMES = ["1-running", "2-imu-calibration", "3-firmware", "4-configuration"]
 OPEN, CLOSE = "打开", "关闭"
 MOUNT_INVERTED = "倒置"
 START_CALIBRATION = "开始校准"
@@ -32,8 +37,8 @@ UNITS = 4
 SIM_LABEL, FORBIDDEN_LABEL = "ttyGIMBAL0", "ttyNOPERM0"
 PORT_COMBO = {"id": "portCombo", "in": "ControlSerialPortView"}
 OPEN_BUTTON = {"id": "openButton", "in": "ControlSerialPortView"}
-PAGES = {TAB_RUNNING: ("WidgetRunningInfor", "runningTab"), TAB_IMU: ("WidgetImuCalibration", "imuTab"),
-         TAB_FIRMWARE: ("WidgetFirmware", "firmwareTab"), TAB_CONFIGURATION: ("WidgetConfiguration", "configurationTab")}
+PAGES = [("WidgetRunningInfor", "runningTab"), ("WidgetImuCalibration", "imuTab"),
+         ("WidgetFirmware", "firmwareTab"), ("WidgetConfiguration", "configurationTab")]
 SLACK = 1  # pixels of rounding allowed where two rectangles meet
 
 
@@ -62,6 +67,10 @@ def layout_faults(window, elements, page=None):
             if overlap(a, b):
                 faults.append(f"{name(a)} overlaps {name(b)}")
     for e in elements:
+        if e.get("overflows"):
+            faults.append(f"{name(e)} is wider than its box: {e}")
+        if "box" in e and not inside(e, e["box"]):
+            faults.append(f"{name(e)} pokes out of its control: {e}")
         if not inside(e, window):
             faults.append(f"{name(e)} is cut off by the window: {e}")
         if "group" in e and not inside(e, e["group"]):
@@ -69,6 +78,16 @@ def layout_faults(window, elements, page=None):
         if page and not inside(e, page):
             faults.append(f"{name(e)} runs past its page: {e}")
     return faults
+
+
+def language_kept(settings):
+    """The language the program keeps in the user's settings file, or None."""
+    try:
+        with open(settings, encoding="utf-8") as kept:
+            found = re.search(r"^language=(\w+)$", kept.read(), re.MULTILINE)
+    except FileNotFoundError:
+        return None
+    return found.group(1) if found else None
 
 
 class Scenario:
@@ -84,10 +103,9 @@ class Scenario:
         self.desktop.click(self.hook.wait_for_item(text=entry, window="popup"))
         self.hook.wait_for("currentText", re.escape(entry), **combo)
 
-    def show_tab(self, title):
+    def show_tab(self, title, titles=TABS):
         self.click(text=title)
-        self.hook.wait_for("currentIndex", str([TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION].index(title)),
-                           id="tabView", **{"in": "MainWindow"})
+        self.hook.wait_for("currentIndex", str(titles.index(title)), id="tabView", **{"in": "MainWindow"})
 
     def screenshot(self, name):
         self.hook.next_frame()
@@ -103,8 +121,8 @@ class Scenario:
         whole = self.hook.request("layout", select={"type": "MainWindow"})
         check(whole["ok"], "no page frame to measure")
         faults = layout_faults(window, whole["elements"])
-        title = self.hook.find(props=["currentIndex"], id="tabView", **{"in": "MainWindow"})["currentIndex"]
-        page_type, tab_id = PAGES[[TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION][title]]
+        shown = self.hook.find(props=["currentIndex"], id="tabView", **{"in": "MainWindow"})["currentIndex"]
+        page_type, tab_id = PAGES[shown]
         tab = self.hook.find(id=tab_id, **{"in": "MainWindow"})
         page = self.hook.request("layout", select={"type": page_type})
         check(page["ok"] and len(page["elements"]) >= 5, f"no {page_type} to measure")
@@ -309,6 +327,37 @@ class Scenario:
         check(versions.count(DEMO_VERSION) == UNITS, f"the units do not run the package versions: {rows}")
         self.screenshot("3-firmware-after-reconnect")
 
+    def switch_language(self, switch, tabs, open_close):
+        """A click on the title bar's switch: every tab title is in the new language at once."""
+        since = self.hook.mark()
+        self.click(text=switch)
+        self.hook.wait_for_signal("runtimeLanguage", "languageChanged", since)
+        shown = [title for title in tabs if self.hook.request("find", select={"text": title})["ok"]]
+        check(shown == tabs, f"after choosing {switch} the tabs read {shown}, not {tabs}")
+        self.hook.wait_for("text", re.escape(open_close), **OPEN_BUTTON)
+
+    def english_and_back(self, settings):
+        """Every page in English, fitting its boxes, and Qt's own file dialog with it; then Chinese again.
+        The choice is kept in the user's settings."""
+        self.switch_language("English", ENGLISH_TABS, ENGLISH_CLOSE)
+        check(language_kept(settings) == "en", f"English is not kept in {settings}")
+        page = {"in": "WidgetRunningInfor"}
+        self.hook.wait_for("text", "Yaw lock|Yaw follow", ceiling_s=90, id="modeStatus", **page)
+        self.screenshot("en-1-running")
+        for index in (1, 2, 3):
+            self.show_tab(ENGLISH_TABS[index], ENGLISH_TABS)
+            self.screenshot("en-" + PAGE_NAMES[index])
+        self.show_tab(ENGLISH_TABS[2], ENGLISH_TABS)
+        self.click(id="browseButton", **{"in": "WidgetFirmware"})
+        self.desktop.wait_for_window("Choose a firmware package")
+        cancel = self.hook.wait_for_item(text="Cancel", window="popup")  # Qt's own texts, in English
+        self.screenshot("en-3-firmware-file-dialog")
+        self.desktop.click(cancel)
+        self.switch_language("中文", TABS, CLOSE)
+        check(language_kept(settings) == "zh", f"Chinese is not kept in {settings}")
+        self.show_tab(TAB_RUNNING)
+        self.hook.wait_for("text", f"{MODE_LOCK}|{MODE_FOLLOW}", ceiling_s=90, id="modeStatus", **page)
+
     def back_to_running_page(self):
         self.show_tab(TAB_RUNNING)
         self.hook.wait_for("text", NUMBER, id="rollValue", **{"in": "WidgetRunningInfor"})
@@ -358,12 +407,14 @@ def main():
                          scenario.connect, scenario.running_page, scenario.imu_calibration,
                          scenario.configuration, scenario.firmware,
                          scenario.reconnect_reads_new_versions, scenario.back_to_running_page,
-                         scenario.unplug_and_plug_back):
+                         scenario.english_and_back, scenario.unplug_and_plug_back):
                 print("step:", step.__name__, flush=True)
                 if step == scenario.firmware:
                     step(package)
                 elif step == scenario.open_refused_for_permission:
                     step(forbidden)
+                elif step == scenario.english_and_back:
+                    step(os.path.join(workdir, "config", "Tiltmate", "Tiltmate.conf"))
                 else:
                     step()
             # The close icon ends the program normally.

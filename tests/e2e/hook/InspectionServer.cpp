@@ -25,7 +25,7 @@ constexpr char kSocketVariable[] = "TILTMATE_E2E_SOCKET";
 constexpr int kDefaultWaitCeilingMs = 30000;
 const char* const kControllerNames[] = {
     "runtimeSerialPortCtl",      "runtimeSensorsinfo",        "runtimePidTunning",     "runtimeInstrumentConfig",
-    "runtimeFirmwareController", "runtimeCalibrationControl", "runtimeJoystickdevice",
+    "runtimeFirmwareController", "runtimeCalibrationControl", "runtimeJoystickdevice", "runtimeLanguage",
 };
 
 QList<QQuickWindow*> quickWindows()
@@ -135,6 +135,24 @@ QRectF paintedTextRect(QQuickItem* item)
     else if (vertical & Qt::AlignBottom)
         y = item->height() - contentHeight;
     return item->mapRectToScene(QRectF(x, y, contentWidth, contentHeight));
+}
+
+// A text wider or taller than its own item spills out of it; an elided one is cut.
+bool textOverflows(QQuickItem* item)
+{
+    const qreal slack = 0.5;
+    return QQmlProperty::read(item, "truncated").toBool()
+           || QQmlProperty::read(item, "contentWidth").toReal() > item->width() + slack
+           || QQmlProperty::read(item, "contentHeight").toReal() > item->height() + slack;
+}
+
+QQuickItem* nearestFramedControl(QQuickItem* item)
+{
+    for (QQuickItem* up = item->parentItem(); up; up = up->parentItem()) {
+        if (isFramedControl(up))
+            return up;
+    }
+    return nullptr;
 }
 
 QQuickItem* nearestGroup(QQuickItem* item)
@@ -266,6 +284,10 @@ void InspectionServer::handle(QLocalSocket* client, const QJsonObject& request)
                 if (item->inherits("QQuickText") && !QQmlProperty::read(item, "text").toString().isEmpty()) {
                     element = sceneRect(paintedTextRect(item));
                     element.insert("text", QQmlProperty::read(item, "text").toString());
+                    element.insert("overflows", textOverflows(item));
+                    // The button, box or tab a text is the label of: it must show the whole text.
+                    if (QQuickItem* control = nearestFramedControl(item))
+                        element.insert("box", sceneRect(control->mapRectToScene(QRectF(0, 0, control->width(), control->height()))));
                 } else if (isFramedControl(item)) {
                     element = sceneRect(item->mapRectToScene(QRectF(0, 0, item->width(), item->height())));
                     element.insert("control", QString::fromLatin1(item->metaObject()->className()).section('_', 0, 0));

@@ -35,6 +35,7 @@ Item {
     // What the running upload is for, so that its end can be confirmed in the status line.
     property bool restoringDefaults: false
     property bool channelUploadPending: false
+    property bool uploading: false
     property string forcedInputNote: ""
 
     function confirmUpload() {
@@ -107,7 +108,7 @@ Item {
         x: 140 * OrvControl.ORVStyle.dp; y: 75 * OrvControl.ORVStyle.dp
         width: 70 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         enabled: false
-        model: [resLanguages.qsTr_STR_ID_61, resLanguages.qsTr_STR_ID_62]
+        texts: [resLanguages.qsTr_STR_ID_61, resLanguages.qsTr_STR_ID_62]
         onCurrentIndexChanged: mountingPicture.source = "img/ImgInstrument" + currentIndex + ".png"
     }
     OrvControl.ORVFillRectangle {
@@ -170,7 +171,7 @@ Item {
         x: 140 * OrvControl.ORVStyle.dp; y: 305 * OrvControl.ORVStyle.dp
         width: 70 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         enabled: false
-        model: [resLanguages.qsTr_STR_ID_66, resLanguages.qsTr_STR_ID_67, resLanguages.qsTr_STR_ID_68]
+        texts: [resLanguages.qsTr_STR_ID_66, resLanguages.qsTr_STR_ID_67, resLanguages.qsTr_STR_ID_68]
     }
 
     OrvControl.ORVLabel {
@@ -185,7 +186,7 @@ Item {
         y: 420 * OrvControl.ORVStyle.dp
         width: 130 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         enabled: false
-        model: [resLanguages.qsTr_STR_ID_70, resLanguages.qsTr_STR_ID_71, resLanguages.qsTr_STR_ID_72]
+        texts: [resLanguages.qsTr_STR_ID_70, resLanguages.qsTr_STR_ID_71, resLanguages.qsTr_STR_ID_72]
         onCurrentIndexChanged: {
             if (channelRows.count !== channelFunctions.length)
                 return
@@ -260,7 +261,7 @@ Item {
         id: confirmButton
         x: 610 * OrvControl.ORVStyle.dp; y: 480 * OrvControl.ORVStyle.dp
         width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
-        text: resLanguages.qsTr_STR_ID_59
+        text: uploading ? resLanguages.qsTr_STR_ID_79 : resLanguages.qsTr_STR_ID_59
         enabled: false
         onClicked: {
             restoringDefaults = false
@@ -333,7 +334,7 @@ Item {
                 channelRow(row).valueView.setRange(deviceMinValue, deviceMaxValue)
         }
         function onSigUploading() {
-            confirmButton.text = resLanguages.qsTr_STR_ID_79
+            uploading = true
             confirmButton.enabled = false
             defaultsButton.enabled = false
         }
@@ -359,7 +360,7 @@ Item {
         }
         function onSigUpdateFirmSucceed() { g_statusLine.notify(resLanguages.qsTr_STR_ID_224) }
         function onSigUploadFinished() {
-            confirmButton.text = resLanguages.qsTr_STR_ID_59
+            uploading = false
             confirmButton.enabled = true
             defaultsButton.enabled = true
             enablePaletteByCamera()

@@ -40,7 +40,7 @@ Item {
         x: 100 * OrvControl.ORVStyle.dp; y: 30 * OrvControl.ORVStyle.dp
         width: 150 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         enabled: false
-        model: [resLanguages.qsTr_STR_ID_33, resLanguages.qsTr_STR_ID_34, resLanguages.qsTr_STR_ID_35,
+        texts: [resLanguages.qsTr_STR_ID_33, resLanguages.qsTr_STR_ID_34, resLanguages.qsTr_STR_ID_35,
             resLanguages.qsTr_STR_ID_36, resLanguages.qsTr_STR_ID_140, resLanguages.qsTr_STR_ID_141,
             resLanguages.qsTr_STR_ID_142]
         // Only the user's choice uploads; the entry set after a download is remembered instead.
@@ -120,7 +120,8 @@ Item {
         anchors.leftMargin: 40 * OrvControl.ORVStyle.dp
         y: 480 * OrvControl.ORVStyle.dp
         width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
-        text: resLanguages.qsTr_STR_ID_93
+        property bool uploading: false
+        text: uploading ? resLanguages.qsTr_STR_ID_94 : resLanguages.qsTr_STR_ID_93
         onClicked: pidView.f_UploadConfig()
     }
 
@@ -159,13 +160,13 @@ Item {
     Connections {
         target: runtimePidTunning
         function onSigUploading() {
-            uploadButton.text = resLanguages.qsTr_STR_ID_94
+            uploadButton.uploading = true
             setFileButtonsEnabled(false)
             startButton.enabled = false
             stopButton.enabled = false
         }
         function onSigUploadFinished() {
-            uploadButton.text = resLanguages.qsTr_STR_ID_93
+            uploadButton.uploading = false
             setFileButtonsEnabled(true)
             startButton.enabled = true
             stopButton.enabled = true
