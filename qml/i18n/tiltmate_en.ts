@@ -65,11 +65,11 @@ Check that the device is a matching gimbal!</translation>
     </message>
     <message>
         <source>角速度</source>
-        <translation>Angular rate</translation>
+        <translation>Gyro (°/s)</translation>
     </message>
     <message>
         <source>加速度</source>
-        <translation>Acceleration</translation>
+        <translation>Accel (g)</translation>
     </message>
     <message>
         <source>X轴</source>
@@ -303,11 +303,11 @@ The settings file is damaged or unreadable!</translation>
     </message>
     <message>
         <source>始终指向锁定</source>
-        <translation>Always yaw lock</translation>
+        <translation>Always lock</translation>
     </message>
     <message>
         <source>始终指向跟随</source>
-        <translation>Always yaw follow</translation>
+        <translation>Always follow</translation>
     </message>
     <message>
         <source>接收机通道设置</source>
@@ -485,9 +485,10 @@ Check the serial link!</translation>
 
   2. Centre the three motors roughly by hand.
 
-  3. Click [Start calibration]: the gimbal calibrates the electrical zero and the travel.
+  3. Click [Start calibration] to calibrate the
+     electrical zero and the travel.
 
-  4. After about 35 s both calibrations are done.</translation>
+  4. Both are done after about 35 s.</translation>
     </message>
     <message>
         <source>
@@ -499,13 +500,13 @@ Check the serial link!</translation>
 
   3.等待10秒左右后，位置角中心校准将自动完成。</source>
         <translation>
-  1. Hold the gimbal in the calibration fixture, lens pointing forward.
+  1. Fix the gimbal in the calibration tool,
+     lens pointing forward.
 
+  2. Click [Start calibration] to calibrate the
+     position centre.
 
-  2. Click [Start calibration]: the gimbal calibrates the position centre.
-
-
-  3. After about 10 s the calibration is done.</translation>
+  3. It is done after about 10 s.</translation>
     </message>
     <message>
         <source>连接中</source>
@@ -567,13 +568,12 @@ Follow the steps and try again!</translation>
 
   3.等待10秒左右后，静置校准将自动完成。</source>
         <translation>
-  1. Make sure the gimbal stands still (see picture).
+  1. Keep the gimbal still (see picture).
 
+  2. Click [Start calibration] to run the
+     static calibration.
 
-  2. Click [Start calibration]: the gimbal runs the static calibration.
-
-
-  3. After about 10 s the static calibration is done.</translation>
+  3. It is done after about 10 s.</translation>
     </message>
     <message>
         <source>
@@ -585,14 +585,13 @@ Follow the steps and try again!</translation>
 
   3.等待10秒左右后，水平校准将自动完成。</source>
         <translation>
-  1. Point the lens level and forward (see picture);
-     keep the gimbal still.
+  1. Lens level and forward (see picture),
+     gimbal still.
 
+  2. Click [Start calibration] to run the
+     level calibration.
 
-  2. Click [Start calibration]: the gimbal runs the level calibration.
-
-
-  3. After about 10 s the level calibration is done.</translation>
+  3. It is done after about 10 s.</translation>
     </message>
     <message>
         <source>
@@ -604,14 +603,13 @@ Follow the steps and try again!</translation>
 
   3.等待10秒左右后，垂直校准将自动完成。</source>
         <translation>
-  1. Point the lens straight up (see picture);
-     keep the gimbal still.
+  1. Lens pointing straight up (see picture),
+     gimbal still.
 
+  2. Click [Start calibration] to run the
+     vertical calibration.
 
-  2. Click [Start calibration]: the gimbal runs the vertical calibration.
-
-
-  3. After about 10 s the vertical calibration is done.</translation>
+  3. It is done after about 10 s.</translation>
     </message>
     <message>
         <source>定焦V9</source>
@@ -637,7 +635,7 @@ Check that the firmware matches this gimbal!</translation>
     </message>
     <message>
         <source>机芯固件升级</source>
-        <translation>Upgrade camera</translation>
+        <translation>Camera FW</translation>
     </message>
     <message>
         <source>机芯固件升级请求未响应或者升级已失败!</source>
@@ -799,11 +797,11 @@ control input changed from %1 to CAN and written to the gimbal.</translation>
     </message>
     <message>
         <source>备份配置</source>
-        <translation>Back up settings</translation>
+        <translation>Back up config</translation>
     </message>
     <message>
         <source>恢复配置</source>
-        <translation>Restore settings</translation>
+        <translation>Restore config</translation>
     </message>
     <message>
         <source>请选择备份文件的保存位置</source>
@@ -855,7 +853,7 @@ Check the serial link!
         <translation>Firmware upgrade finished.
 The configuration before the upgrade was backed up to:
 %1
-To restore it, click [Restore pre-upgrade settings].</translation>
+To restore it, click [Restore pre-upgrade config].</translation>
     </message>
     <message>
         <source>升级前备份配置失败，未写入任何固件！
@@ -865,7 +863,7 @@ To restore it, click [Restore pre-upgrade settings].</translation>
     </message>
     <message>
         <source>恢复升级前配置</source>
-        <translation>Restore pre-upgrade settings</translation>
+        <translation>Restore pre-upgrade config</translation>
     </message>
 </context>
 </TS>

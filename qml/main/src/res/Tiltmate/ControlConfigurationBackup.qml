@@ -7,7 +7,7 @@ import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
 // backup controller; the outcome is told in the status line or the message box.
 Row {
     id: backupRow
-    spacing: 20 * OrvControl.ORVStyle.dp
+    spacing: 10 * OrvControl.ORVStyle.dp
 
     property alias backupButton: backupButton
     property alias restoreButton: restoreButton
@@ -30,14 +30,14 @@ Row {
 
     OrvControl.ORVButton {
         id: backupButton
-        width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 120 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_229
         enabled: backupRow.connected && !runtimeBackupController.busy
         onClicked: saveDialog.open()
     }
     OrvControl.ORVButton {
         id: restoreButton
-        width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 120 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_230
         enabled: backupRow.connected && !runtimeBackupController.busy
         onClicked: openDialog.open()

@@ -158,7 +158,7 @@ Item {
 
     ControlUpgradeBackup {
         id: upgradeBackup
-        x: 430 * OrvControl.ORVStyle.dp
+        x: 370 * OrvControl.ORVStyle.dp
         y: 460 * OrvControl.ORVStyle.dp
     }
 

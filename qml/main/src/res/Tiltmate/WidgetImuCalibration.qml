@@ -99,9 +99,9 @@ Item {
 
     OrvControl.ORVButton {
         id: startButton
-        x: 610 * OrvControl.ORVStyle.dp
+        x: 560 * OrvControl.ORVStyle.dp
         y: 480 * OrvControl.ORVStyle.dp
-        width: 80 * OrvControl.ORVStyle.dp
+        width: 130 * OrvControl.ORVStyle.dp
         height: 30 * OrvControl.ORVStyle.dp
         property bool calibrating: false
         text: calibrating ? resLanguages.qsTr_STR_ID_118 : resLanguages.qsTr_STR_ID_51
