@@ -22,11 +22,14 @@ ComboBox {
                 textModel.setProperty(i, "text", texts[i])
             return
         }
+        // Another list altogether: like a new model, it starts at its first entry.
         textModel.clear()
         for (var j = 0; j < texts.length; ++j)
             textModel.append({ text: texts[j] })
         textRole = "text"
         model = textModel
+        currentIndex = -1
+        currentIndex = texts.length > 0 ? 0 : -1
     }
     onTextsChanged: __takeTexts()
     Component.onCompleted: __takeTexts()
