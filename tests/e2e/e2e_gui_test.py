@@ -350,7 +350,8 @@ class Scenario:
         self.show_tab(ENGLISH_TABS[2], ENGLISH_TABS)
         self.click(id="browseButton", **{"in": "WidgetFirmware"})
         self.desktop.wait_for_window("Choose a firmware package")
-        cancel = self.hook.wait_for_item(text="Cancel", window="popup")  # Qt's own texts, in English
+        cancel = self.hook.wait_for_item(text="Cancel", window="popup")  # Qt's own texts, in English,
+        self.hook.wait_for_item(text="Home", window="popup")  # even in a dialog first opened in Chinese
         self.screenshot("en-3-firmware-file-dialog")
         self.desktop.click(cancel)
         self.switch_language("中文", TABS, CLOSE)

@@ -12,7 +12,7 @@ Item {
     property alias browseButton: browseButton
     property alias upgradeButton: upgradeButton
     property alias firmwareList: firmwareList
-    property alias fileDialog: fileDialog
+    property alias fileDialog: fileDialogLoader.item
     property alias upgradeBackup: upgradeBackup
 
     // One package may skip several entries: each adds its line to the open warning.
@@ -162,17 +162,23 @@ Item {
         y: 460 * OrvControl.ORVStyle.dp
     }
 
-    FileDialog {
-        id: fileDialog
-        title: resLanguages.qsTr_STR_ID_53
-        // Room for a package name and its folder without cutting them.
-        width: 640 * OrvControl.ORVStyle.dp
-        height: 420 * OrvControl.ORVStyle.dp
-        nameFilters: ["Bin files (*.bin)"]
-        selectExisting: true
-        onAccepted: {
-            runtimeFirmwareController.unpackFileFirmware(fileDialog.fileUrl)
-            path.text = fileDialog.fileUrl.toString()
+    // Qt's file dialog keeps the names of its places (home, desktop) in the language it was first
+    // opened in: a new language gets a new dialog.
+    Loader {
+        id: fileDialogLoader
+        property string language: runtimeLanguage.language
+        onLanguageChanged: { active = false; active = true }
+        sourceComponent: FileDialog {
+            title: resLanguages.qsTr_STR_ID_53
+            // Room for a package name and its folder without cutting them.
+            width: 640 * OrvControl.ORVStyle.dp
+            height: 420 * OrvControl.ORVStyle.dp
+            nameFilters: ["Bin files (*.bin)"]
+            selectExisting: true
+            onAccepted: {
+                runtimeFirmwareController.unpackFileFirmware(fileUrl)
+                path.text = fileUrl.toString()
+            }
         }
     }
 
