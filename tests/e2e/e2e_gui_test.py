@@ -14,7 +14,7 @@ import signal
 import subprocess
 import sys
 
-from harness import (Desktop, Display, ForbiddenPort, Program, Simulator, TestFailure, check,
+from harness import (Desktop, Display, ForbiddenPort, IdlePort, Program, Simulator, TestFailure, check,
                      temporary_directory)
 
 WINDOW_TITLE = "ORV Tiltmate"
@@ -35,6 +35,7 @@ MOUNTING_PARAMETER = 2  # gimbal parameter number of the mounting, written as in
 DEMO_VERSION = "1.1"    # what 'fwpack --demo' puts in every image by default
 UNITS = 4
 SIM_LABEL, FORBIDDEN_LABEL = "ttyGIMBAL0", "ttyNOPERM0"
+BENCH_LABELS = ("gimbal-bench-port-A", "gimbal-bench-port-B")  # too long for the selector, alike but at the end
 PORT_COMBO = {"id": "portCombo", "in": "ControlSerialPortView"}
 OPEN_BUTTON = {"id": "openButton", "in": "ControlSerialPortView"}
 PAGES = [("WidgetRunningInfor", "runningTab"), ("WidgetImuCalibration", "imuTab"),
@@ -180,6 +181,29 @@ class Scenario:
         self.desktop.key("Escape")
         self.hook.wait_for("currentIndex", str(chosen), **PORT_COMBO)
         self.hook.wait_for("currentText", SIM_LABEL, **PORT_COMBO)
+
+    def long_port_names_stay_apart(self):
+        """Two names too long for the selector, alike but at their end, are cut in the middle, so
+        the one chosen can be told without hovering."""
+        shown = []
+        for label in BENCH_LABELS:
+            # The list shows four entries at most: scroll it to its end, as a technician would.
+            self.click(**PORT_COMBO)
+            first = self.hook.wait_for_item(text=FORBIDDEN_LABEL, window="popup")
+            self.desktop.run("xdotool", "mousemove", str(first["x"] + first["w"] // 2), str(first["y"] + first["h"] // 2),
+                             "click", "--repeat", "5", "5")
+            self.desktop.click(self.hook.wait_for_item(text=label, window="popup"))
+            self.hook.wait_for("currentText", re.escape(label), **PORT_COMBO)
+            self.hook.next_frame()
+            cut = [e for e in self.hook.request("layout", select={"type": "ControlSerialPortView"})["elements"]
+                   if e.get("text") == label]
+            check(cut, f"the selector does not show {label}")
+            shown.append(cut[0].get("shown", label))
+            check(shown[-1].endswith(label[-2:]), f"the selector shows {label} as {shown[-1]!r}")
+            if label == BENCH_LABELS[-1]:
+                self.desktop.screenshot(os.path.join(self.artifacts, "0-long-port-name.png"),
+                                        self.hook.window("mainWindow"))
+        check(shown[0] != shown[1], f"two ports read the same in the selector: {shown}")
 
     def connect(self):
         tabs = {"id": "tabView", "in": "MainWindow"}
@@ -396,16 +420,19 @@ def main():
         subprocess.run([args.fwpack, "-o", package, "--demo"], check=True, timeout=60)
         display = Display()
         sim = program = forbidden = None
+        bench = []
         try:
             sim = Simulator(args.sim, os.path.join(workdir, SIM_LABEL), "--time-scale", "0.2")
             forbidden = ForbiddenPort(os.path.join(workdir, FORBIDDEN_LABEL))
-            program = Program(args.tiltmate, display.name, [forbidden.path, sim.port], args.plugins, workdir)
+            bench = [IdlePort(os.path.join(workdir, label)) for label in BENCH_LABELS]
+            program = Program(args.tiltmate, display.name, [forbidden.path, sim.port] + [p.path for p in bench],
+                              args.plugins, workdir)
             desktop = Desktop(display.name)
             desktop.wait_for_window(WINDOW_TITLE)
             hook = program.connect_hook()
             scenario = Scenario(hook, desktop, sim, args.artifacts)
             for step in (scenario.open_refused_for_permission, scenario.port_label_survives_refresh,
-                         scenario.connect, scenario.running_page, scenario.imu_calibration,
+                         scenario.long_port_names_stay_apart, scenario.connect, scenario.running_page, scenario.imu_calibration,
                          scenario.configuration, scenario.firmware,
                          scenario.reconnect_reads_new_versions, scenario.back_to_running_page,
                          scenario.english_and_back, scenario.unplug_and_plug_back):
@@ -434,6 +461,8 @@ def main():
                 sim.close()
             if forbidden:
                 forbidden.close()
+            for port in bench:
+                port.close()
             display.close()
     print(f"passed; screenshots in {args.artifacts}")
     return 0

@@ -254,5 +254,18 @@ class ForbiddenPort:
         os.close(self.master)
 
 
+class IdlePort:
+    """A pseudo-terminal behind a name of the test's choosing that nothing answers on."""
+
+    def __init__(self, link):
+        self.master, slave = os.openpty()
+        os.symlink(os.ttyname(slave), link)
+        os.close(slave)
+        self.path = link
+
+    def close(self):
+        os.close(self.master)
+
+
 def temporary_directory():
     return tempfile.TemporaryDirectory(prefix="tiltmate-e2e-")

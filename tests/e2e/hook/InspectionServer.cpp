@@ -1,5 +1,7 @@
 #include "InspectionServer.h"
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJSValue>
@@ -285,6 +287,13 @@ void InspectionServer::handle(QLocalSocket* client, const QJsonObject& request)
                     element = sceneRect(paintedTextRect(item));
                     element.insert("text", QQmlProperty::read(item, "text").toString());
                     element.insert("overflows", textOverflows(item));
+                    // What a cut text reads as: where it was cut decides what the user can tell apart.
+                    if (QQmlProperty::read(item, "truncated").toBool()) {
+                        const QFont font = QQmlProperty::read(item, "font").value<QFont>();
+                        const auto mode = Qt::TextElideMode(QQmlProperty::read(item, "elide").toInt());
+                        element.insert("shown", QFontMetricsF(font).elidedText(
+                                                    QQmlProperty::read(item, "text").toString(), mode, item->width()));
+                    }
                     // The button, box or tab a text is the label of: it must show the whole text.
                     if (QQuickItem* control = nearestFramedControl(item))
                         element.insert("box", sceneRect(control->mapRectToScene(QRectF(0, 0, control->width(), control->height()))));
