@@ -56,7 +56,7 @@
     <message>
         <source>连接设备失败
 请确认设备是否匹配！</source>
-        <translation>Connecting to the gimbal failed.
+        <translation>No answer from the gimbal.
 Check that the device is a matching gimbal!</translation>
     </message>
     <message>

@@ -125,24 +125,36 @@ Item {
         onClicked: pidView.f_UploadConfig()
     }
 
-    FileDialog {
-        id: loadDialog
-        title: resLanguages.qsTr_STR_ID_89
-        nameFilters: ["Ini files (*.ini)"]
-        selectExisting: true
-        onAccepted: {
-            if (!runtimePidTunning.loadTunningValue(loadDialog.fileUrl))
-                showError(resLanguages.qsTr_STR_ID_90)
+    // Qt's file dialog keeps the names of its places in the language it was first opened in: a new
+    // language gets new dialogs.
+    property alias loadDialog: loadDialogLoader.item
+    property alias saveDialog: saveDialogLoader.item
+    Loader {
+        id: loadDialogLoader
+        property string language: runtimeLanguage.language
+        onLanguageChanged: { active = false; active = true }
+        sourceComponent: FileDialog {
+            title: resLanguages.qsTr_STR_ID_89
+            nameFilters: ["Ini files (*.ini)"]
+            selectExisting: true
+            onAccepted: {
+                if (!runtimePidTunning.loadTunningValue(fileUrl))
+                    showError(resLanguages.qsTr_STR_ID_90)
+            }
         }
     }
-    FileDialog {
-        id: saveDialog
-        title: resLanguages.qsTr_STR_ID_89
-        nameFilters: ["Ini files (*.ini)"]
-        selectExisting: true
-        onAccepted: {
-            if (!runtimePidTunning.saveTunningValue(saveDialog.fileUrl))
-                showError(resLanguages.qsTr_STR_ID_92)
+    Loader {
+        id: saveDialogLoader
+        property string language: runtimeLanguage.language
+        onLanguageChanged: { active = false; active = true }
+        sourceComponent: FileDialog {
+            title: resLanguages.qsTr_STR_ID_89
+            nameFilters: ["Ini files (*.ini)"]
+            selectExisting: true
+            onAccepted: {
+                if (!runtimePidTunning.saveTunningValue(fileUrl))
+                    showError(resLanguages.qsTr_STR_ID_92)
+            }
         }
     }
 
