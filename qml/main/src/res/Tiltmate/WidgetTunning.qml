@@ -38,7 +38,7 @@ Item {
     OrvControl.ORVComboBox {
         id: mechanismCombo
         x: 100 * OrvControl.ORVStyle.dp; y: 30 * OrvControl.ORVStyle.dp
-        width: 150 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 200 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         enabled: false
         texts: [resLanguages.qsTr_STR_ID_33, resLanguages.qsTr_STR_ID_34, resLanguages.qsTr_STR_ID_35,
             resLanguages.qsTr_STR_ID_36, resLanguages.qsTr_STR_ID_140, resLanguages.qsTr_STR_ID_141,
@@ -64,7 +64,7 @@ Item {
         anchors.left: spacer.right
         anchors.leftMargin: 40 * OrvControl.ORVStyle.dp
         y: 30 * OrvControl.ORVStyle.dp
-        width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 100 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_127
         onClicked: {
             startButton.enabled = false
@@ -75,9 +75,9 @@ Item {
     OrvControl.ORVButton {
         id: stopButton
         anchors.left: startButton.right
-        anchors.leftMargin: 40 * OrvControl.ORVStyle.dp
+        anchors.leftMargin: 20 * OrvControl.ORVStyle.dp
         y: 30 * OrvControl.ORVStyle.dp
-        width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 100 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_128
         onClicked: {
             startButton.enabled = false
