@@ -148,6 +148,24 @@ bool textOverflows(QQuickItem* item)
            || QQmlProperty::read(item, "contentHeight").toReal() > item->height() + slack;
 }
 
+// The widest of a combo box's translated entries ("texts"), drawn where the chosen one is.
+QString widestEntryBeyond(QQuickItem* control, QQuickItem* label)
+{
+    QVariant value = QQmlProperty::read(control, "texts");
+    if (value.userType() == qMetaTypeId<QJSValue>())
+        value = value.value<QJSValue>().toVariant();
+    const QFontMetricsF metrics(QQmlProperty::read(label, "font").value<QFont>());
+    QString widest;
+    qreal widestAdvance = label->width() + 0.5;
+    for (const QString& entry : value.toStringList()) {
+        if (metrics.horizontalAdvance(entry) > widestAdvance) {
+            widestAdvance = metrics.horizontalAdvance(entry);
+            widest = entry;
+        }
+    }
+    return widest;
+}
+
 QQuickItem* nearestFramedControl(QQuickItem* item)
 {
     for (QQuickItem* up = item->parentItem(); up; up = up->parentItem()) {
@@ -295,8 +313,15 @@ void InspectionServer::handle(QLocalSocket* client, const QJsonObject& request)
                                                     QQmlProperty::read(item, "text").toString(), mode, item->width()));
                     }
                     // The button, box or tab a text is the label of: it must show the whole text.
-                    if (QQuickItem* control = nearestFramedControl(item))
+                    if (QQuickItem* control = nearestFramedControl(item)) {
                         element.insert("box", sceneRect(control->mapRectToScene(QRectF(0, 0, control->width(), control->height()))));
+                        // Every entry of the list must fit, not only the one chosen now.
+                        const QString widest = widestEntryBeyond(control, item);
+                        if (!widest.isEmpty()) {
+                            element.insert("overflows", true);
+                            element.insert("widest", widest);
+                        }
+                    }
                 } else if (isFramedControl(item)) {
                     element = sceneRect(item->mapRectToScene(QRectF(0, 0, item->width(), item->height())));
                     element.insert("control", QString::fromLatin1(item->metaObject()->className()).section('_', 0, 0));
