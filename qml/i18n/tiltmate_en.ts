@@ -783,7 +783,7 @@ Plug it in again, then choose the port.</translation>
     </message>
     <message>
         <source>连接已断开，以下为断开前的最后数值。</source>
-        <translation>Disconnected; these are the last values before.</translation>
+        <translation>Disconnected: showing the last values.</translation>
     </message>
     <message>
         <source>该机芯只支持 TTL 或 CAN 控制方式，
