@@ -92,8 +92,8 @@ def language_kept(settings):
 
 
 class Scenario:
-    def __init__(self, hook, desktop, sim, artifacts):
-        self.hook, self.desktop, self.sim, self.artifacts = hook, desktop, sim, artifacts
+    def __init__(self, hook, desktop, sim, artifacts, workdir):
+        self.hook, self.desktop, self.sim, self.artifacts, self.workdir = hook, desktop, sim, artifacts, workdir
 
     def click(self, **select):
         self.desktop.click(self.hook.find(**select))
@@ -101,7 +101,9 @@ class Scenario:
     def choose(self, combo, entry):
         """Presses a combo box open and clicks the entry in its popup."""
         self.click(**combo)
-        self.desktop.click(self.hook.wait_for_item(text=entry, window="popup"))
+        self.hook.wait_for_item(text=entry, window="popup")
+        self.hook.next_frame(popup=True)  # drawn where it stays
+        self.desktop.click(self.hook.find(text=entry, window="popup"))
         self.hook.wait_for("currentText", re.escape(entry), **combo)
 
     def show_tab(self, title, titles=TABS):
@@ -185,14 +187,19 @@ class Scenario:
     def long_port_names_stay_apart(self):
         """Two names too long for the selector, alike but at their end, are cut in the middle, so
         the one chosen can be told without hovering."""
+        bench = [IdlePort(os.path.join(self.workdir, label)) for label in BENCH_LABELS]  # listed from now on
         shown = []
         for label in BENCH_LABELS:
             # The list shows four entries at most: scroll it to its end, as a technician would.
             self.click(**PORT_COMBO)
             first = self.hook.wait_for_item(text=FORBIDDEN_LABEL, window="popup")
+            self.hook.next_frame(popup=True)
+            first = self.hook.find(text=FORBIDDEN_LABEL, window="popup")
             self.desktop.run("xdotool", "mousemove", str(first["x"] + first["w"] // 2), str(first["y"] + first["h"] // 2),
                              "click", "--repeat", "5", "5")
-            self.desktop.click(self.hook.wait_for_item(text=label, window="popup"))
+            self.hook.wait_for_item(text=label, window="popup")
+            self.hook.next_frame(popup=True)
+            self.desktop.click(self.hook.find(text=label, window="popup"))
             self.hook.wait_for("currentText", re.escape(label), **PORT_COMBO)
             self.hook.next_frame()
             cut = [e for e in self.hook.request("layout", select={"type": "ControlSerialPortView"})["elements"]
@@ -204,6 +211,8 @@ class Scenario:
                 self.desktop.screenshot(os.path.join(self.artifacts, "0-long-port-name.png"),
                                         self.hook.window("mainWindow"))
         check(shown[0] != shown[1], f"two ports read the same in the selector: {shown}")
+        for port in bench:  # unplugged again: the next look at the list no longer shows them
+            port.close()
 
     def connect(self):
         tabs = {"id": "tabView", "in": "MainWindow"}
@@ -420,17 +429,16 @@ def main():
         subprocess.run([args.fwpack, "-o", package, "--demo"], check=True, timeout=60)
         display = Display()
         sim = program = forbidden = None
-        bench = []
         try:
             sim = Simulator(args.sim, os.path.join(workdir, SIM_LABEL), "--time-scale", "0.2")
             forbidden = ForbiddenPort(os.path.join(workdir, FORBIDDEN_LABEL))
-            bench = [IdlePort(os.path.join(workdir, label)) for label in BENCH_LABELS]
-            program = Program(args.tiltmate, display.name, [forbidden.path, sim.port] + [p.path for p in bench],
+            program = Program(args.tiltmate, display.name,
+                              [forbidden.path, sim.port] + [os.path.join(workdir, label) for label in BENCH_LABELS],
                               args.plugins, workdir)
             desktop = Desktop(display.name)
             desktop.wait_for_window(WINDOW_TITLE)
             hook = program.connect_hook()
-            scenario = Scenario(hook, desktop, sim, args.artifacts)
+            scenario = Scenario(hook, desktop, sim, args.artifacts, workdir)
             for step in (scenario.open_refused_for_permission, scenario.port_label_survives_refresh,
                          scenario.long_port_names_stay_apart, scenario.connect, scenario.running_page, scenario.imu_calibration,
                          scenario.configuration, scenario.firmware,
@@ -461,8 +469,6 @@ def main():
                 sim.close()
             if forbidden:
                 forbidden.close()
-            for port in bench:
-                port.close()
             display.close()
     print(f"passed; screenshots in {args.artifacts}")
     return 0

@@ -151,8 +151,11 @@ class Hook:
     def signals_since(self, since):
         return [(e["object"], e["signal"]) for e in self.events[since:]]
 
-    def next_frame(self):
-        check(self.request("frame")["ok"], "the main window did not draw a frame")
+    def next_frame(self, popup=False):
+        if popup:
+            check(self.request("frame", window="popup")["ok"], "no popup drew a frame")
+        else:
+            check(self.request("frame")["ok"], "the main window did not draw a frame")
 
 
 class Desktop:
@@ -264,6 +267,7 @@ class IdlePort:
         self.path = link
 
     def close(self):
+        os.unlink(self.path)
         os.close(self.master)
 
 

@@ -466,11 +466,14 @@ void InspectionServer::waitForProperty(QLocalSocket* client, const QJsonObject& 
 void InspectionServer::replyAfterNextFrame(QLocalSocket* client, const QJsonObject& request)
 {
     const QJsonValue seq = request.value("seq");
+    // The main window's next frame, or with "window": "popup" that of the open popup (a list that
+    // places and scrolls itself once shown).
+    const bool popup = request.value("window").toString() == QLatin1String("popup");
     QQuickWindow* main = nullptr;
     for (QQuickWindow* window : quickWindows()) {
         if (window->isVisible())
             window->update();
-        if (hasId(window, QStringLiteral("mainWindow")))
+        if (hasId(window, QStringLiteral("mainWindow")) != popup && (!popup || window->isVisible()))
             main = window;
     }
     if (!main) {
