@@ -865,5 +865,13 @@ To restore it, click [Restore pre-upgrade config].</translation>
         <source>恢复升级前配置</source>
         <translation>Restore pre-upgrade config</translation>
     </message>
+    <message>
+        <source>不备份直接升级</source>
+        <translation>Upgrade without backup</translation>
+    </message>
+    <message>
+        <source>如果该设备无法读取参数，可点击【不备份直接升级】。</source>
+        <translation>If the gimbal cannot answer parameter reads, click [Upgrade without backup].</translation>
+    </message>
 </context>
 </TS>

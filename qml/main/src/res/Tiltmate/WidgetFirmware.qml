@@ -161,9 +161,11 @@ Item {
     // without one is the technician's explicit choice, for the next upgrade only.
     OrvControl.ORVButton {
         id: upgradeWithoutBackupButton
-        x: 280 * OrvControl.ORVStyle.dp
+        // Left of the restore button, which may show at the same time.
+        anchors.right: upgradeBackup.left
+        anchors.rightMargin: 10 * OrvControl.ORVStyle.dp
         y: 460 * OrvControl.ORVStyle.dp
-        width: 140 * OrvControl.ORVStyle.dp
+        width: 170 * OrvControl.ORVStyle.dp
         height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_242
         visible: runtimeBackupController.upgradeBackupFailed
