@@ -43,6 +43,9 @@ bool Link::configure(const Settings& settings, bool reportErrors) {
     case platform::OpenStatus::OpenFailed:
         if (reportErrors) lastError_ = CRADLE_SERIAL_OPEN_FAILED;
         return false;
+    case platform::OpenStatus::InUse:
+        if (reportErrors) lastError_ = CRADLE_SERIAL_IN_USE;
+        return false;
     case platform::OpenStatus::SettingsFailed:
         portOpen_ = false;
         if (reportErrors) lastError_ = CRADLE_SERIAL_SETTINGS_FAILED;
