@@ -52,4 +52,8 @@ private:
 // Best effort: the link threads ask for a higher priority; an ordinary user may not get it.
 void raiseCurrentThreadPriority();
 
+// True while the process ends with the library's threads already gone (Windows ends every thread
+// before it unloads the DLL, perhaps while one held a lock): nothing may then be joined or locked.
+bool processIsEnding();
+
 }  // namespace cradle::platform

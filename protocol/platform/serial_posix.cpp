@@ -210,4 +210,7 @@ void raiseCurrentThreadPriority() {
     [[maybe_unused]] int ignored = ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kAboveNormalNice);
 }
 
+// exit() runs the static destructors while the library's threads still run, so they can be joined.
+bool processIsEnding() { return false; }
+
 }  // namespace cradle::platform

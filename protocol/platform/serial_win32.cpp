@@ -1,6 +1,7 @@
 #include "serial.h"
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -42,6 +43,8 @@ struct Port {
         if (readOverlapped.hEvent) CloseHandle(readOverlapped.hEvent);
     }
 };
+
+std::atomic<bool> processEnding{false};
 
 std::mutex registryMutex;
 std::map<PortHandle, std::shared_ptr<Port>> registry;
@@ -315,4 +318,14 @@ void raiseCurrentThreadPriority() {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
 }
 
+bool processIsEnding() { return processEnding; }
+
 }  // namespace cradle::platform
+
+// Runs before the runtime calls the DLL's static destructors. A non-null `reserved` on detach means
+// the process is ending: its other threads are gone, and the link must not wait for them.
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(module);
+    if (reason == DLL_PROCESS_DETACH && reserved) cradle::platform::processEnding = true;
+    return TRUE;
+}

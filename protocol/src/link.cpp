@@ -27,7 +27,15 @@ Link& Link::instance() {
     return link;
 }
 
-Link::~Link() { shutdown(); }
+Link::~Link() {
+    // A program that ends without closing: join the threads, unless the system has ended them already.
+    if (!platform::processIsEnding()) {
+        shutdown();
+        return;
+    }
+    for (std::thread* thread : {&reader_, &parserThread_, &watchdog_})
+        if (thread->joinable()) thread->detach();
+}
 
 bool Link::configure(const Settings& settings, bool reportErrors) {
     std::lock_guard lock(portLock_);

@@ -166,6 +166,30 @@ TEST_F(Wire, OpenCloseCyclesWhileTelemetryStreams) {
     EXPECT_EQ(GetLogCradleDataA(a), CRADLE_OK);
 }
 
+TEST(WireExit, AProgramThatEndsWithThePortOpenEnds) {
+    // Beside this program in the build tree; one child, waited for with a generous ceiling.
+    char self[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+    ASSERT_TRUE(length > 0 && length < sizeof self);
+    std::string program(self, length);
+    program = program.substr(0, program.find_last_of('\\') + 1) + "exit_without_close.exe";
+    std::string commandLine = "\"" + program + "\" " + kPort;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &child))
+        << "error " << GetLastError();
+    const DWORD waited = WaitForSingleObject(child.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(child.hProcess, &code);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 1);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    EXPECT_EQ(waited, WAIT_OBJECT_0) << "still running a minute later";
+    EXPECT_EQ(code, 0u);
+}
+
 TEST_F(Wire, RemovalIsDetectedAndTheWatchdogReopens) {
     if (kPlug.empty()) GTEST_SKIP() << "CRADLE_WIRE_PLUG names no folder to ask for an unplug in";
     ASSERT_TRUE(askFor("unplug")) << "error " << GetLastError();
