@@ -18,6 +18,8 @@ using namespace TestPackages;
 namespace {
 constexpr quint64 kMaskForCode4 = 1ULL << 3;
 const QList<Unit> kFourUnits = {{1, 3, 1, 0}, {2, 3, 1, 1}, {4, 3, 1, 2}, {8, 3, 7, 12}};
+// The same gimbal after IFB and MZ took the package of loadIfbAndMz.
+const QList<Unit> kFourUnitsUpgraded = {{1, 3, 2, 0}, {2, 3, 1, 1}, {4, 3, 1, 2}, {8, 3, 8, 1}};
 // The automatic configuration backup every upgrade reads before it writes anything.
 const QStringList kBackupReads = {"UnitVersionInfo", "DownloadCradleParameter", "DownloadCradleParameter",
                                   "DownloadCradleConfig"};
@@ -50,8 +52,14 @@ private:
 
     void fillList() { controller->st_serial_event(M::PROTOCOL_GETVERSION, 0, 0, {}, versionReport(kFourUnits)); }
 
+    static void rebootIntoPackage(const QList<Unit>& units = kFourUnitsUpgraded)
+    {
+        ScriptedCradle::with([&units](ScriptedCradle::State& s) { s.versionRecordAfterStart = versionReport(units); });
+    }
+
     void loadIfbAndMz()
     {
+        rebootIntoPackage();
         fillList();
         const QByteArray bytes = package({{1, 2, 0, ifbImage}, {8, 8, 1, mzImage}}, kMaskForCode4);
         controller->unpackFileFirmware(writeFile(dir, "pack.bin", bytes));
@@ -214,7 +222,7 @@ private slots:
         QCOMPARE(recorder->names(), QStringList({"sigFileUpgradeStart", "sigFileUpgradeFinished"}));
         QCOMPARE(upgradeTexts(results), QStringList({"0 rebooting>>>"}));
         QCOMPARE(ScriptedCradle::calls(), kBackupReads + QStringList({"UpdateFirmRequest", "WriteFirm", "UpdateFirmRequest",
-                                                                      "WriteFirm", "SendStartFsApp"}));
+                                                                      "WriteFirm", "SendStartFsApp", "UnitVersionInfo"}));
         const auto written = ScriptedCradle::with([](ScriptedCradle::State& s) { return s.writtenImages; });
         QCOMPARE(written.size(), 2);
         QCOMPARE(written[0].first, 1);
@@ -265,6 +273,7 @@ private slots:
     void disconnectCutsTheUpgradeAndKeepsThePackage()
     {
         ScriptedCradle::with([](ScriptedCradle::State& s) { s.versionRecord = versionReport(kFourUnits); });
+        rebootIntoPackage();
         emit M::instance()->sg_openSerialPort(M::PROTOCOL_SERIALPORTOPEN, "ttyGIMBAL");
         QVERIFY(waitFor("sigGetVersionSuccessed"));
         controller->unpackFileFirmware(
@@ -337,12 +346,14 @@ private slots:
 
         // So the next full upgrade writes MZ and starts the application.
         ScriptedCradle::reset();
+        rebootIntoPackage();
         QSignalSpy results(M::instance(), &M::sg_protocolCommandResult);
         recorder->clear();
         controller->updateFirm();
         QVERIFY(waitFor("sigFileUpgradeFinished"));
         QCOMPARE(upgradeTexts(results), QStringList({"0 rebooting>>>"}));
-        QCOMPARE(ScriptedCradle::calls(), kBackupReads + QStringList({"UpdateFirmRequest", "WriteFirm", "SendStartFsApp"}));
+        QCOMPARE(ScriptedCradle::calls(),
+                 kBackupReads + QStringList({"UpdateFirmRequest", "WriteFirm", "SendStartFsApp", "UnitVersionInfo"}));
     }
 
     void failedWriteEndsAtFailed()
@@ -373,6 +384,37 @@ private slots:
         QCOMPARE(upgradeTexts(results), QStringList({"0 no module upgrade", "0 no module upgrade"}));
         QCOMPARE(ScriptedCradle::callCount("SendStartFsApp"), 0);
         QCOMPARE(unit(8)->getUpgradeStatus(), -2);
+    }
+
+    // After the reboot a written unit must report the package's version; one that reports another,
+    // or none, ends at failed with its version shown and stays marked.
+    void unitNotReportingThePackageVersionEndsAtFailed()
+    {
+        struct Case {
+            QList<Unit> afterReboot;
+            QString shownVersion;
+            QVariantList signal;
+        };
+        const QList<Case> cases = {
+            {{{1, 3, 2, 0}, {2, 3, 1, 1}, {4, 3, 1, 2}, {8, 3, 7, 12}}, "7.12", {"MZ", "7.12", "8.1", 0}},
+            {{{1, 3, 2, 0}, {2, 3, 1, 1}, {4, 3, 1, 2}}, "7.12", {"MZ", "", "8.1", 1}},
+        };
+        for (const Case& c : cases) {
+            loadIfbAndMz();
+            rebootIntoPackage(c.afterReboot);
+            QSignalSpy unconfirmed(controller, &FirmwareController::sigFirmwareVersionUnconfirmed);
+            QSignalSpy results(M::instance(), &M::sg_protocolCommandResult);
+            controller->updateFirm();
+            QVERIFY(waitFor("sigFileUpgradeFinished"));
+            QCOMPARE(upgradeTexts(results), QStringList({"0 rebooting>>>"}));
+            QCOMPARE(unit(1)->getUpgradeStatus(), -1);
+            QCOMPARE(unit(8)->getUpgradeStatus(), -2);
+            QCOMPARE(unit(8)->getAppVersion(), c.shownVersion);
+            QVERIFY(unit(8)->getWantUpdate());
+            QCOMPARE(unconfirmed.size(), 1);
+            QCOMPARE(unconfirmed.first(), c.signal);
+            ScriptedCradle::reset();
+        }
     }
 
     void nothingSelectedWritesNothing()
