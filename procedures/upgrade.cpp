@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 #include "CradleCalls.h"
 #include "exit_codes.h"
+#include "sampled_run.h"
 
 namespace procedures {
 namespace {
@@ -35,8 +34,7 @@ void wait(const UpgradeHooks& hooks, std::chrono::milliseconds duration) {
 
 bool stopRequested(const UpgradeHooks& hooks) { return hooks.stop && hooks.stop->requested(); }
 
-// Hands the image to the library; with a progress hook the write runs on a thread of its own while the
-// caller samples the percentage, waking at once when the write returns.
+// Hands the image to the library; with a progress hook the caller samples the percentage meanwhile.
 int writeImage(const UpgradeItem& item, size_t index, const std::vector<uint8_t>& image, const UpgradeHooks& hooks,
                const UpgradeTiming& timing) {
     const int unit = item.unit;
@@ -46,29 +44,9 @@ int writeImage(const UpgradeItem& item, size_t index, const std::vector<uint8_t>
         return cradleCall(cradleCalls().WriteFirm, static_cast<const int*>(&unit), image.data(), unsigned(image.size()), percent);
     };
     if (!hooks.progress) return write();
-
-    std::mutex m;
-    std::condition_variable cv;
-    bool done = false;
-    int result = 0;
-    std::thread writer([&] {
-        const int r = write();
-        std::lock_guard lock(m);
-        result = r;
-        done = true;
-        cv.notify_one();
-    });
-    {
-        std::unique_lock lock(m);
-        while (!cv.wait_for(lock, timing.progressInterval, [&] { return done; })) {
-            lock.unlock();
-            // The library writes the byte on the writer thread; a stale read shows an older percentage.
-            hooks.progress(index, std::atomic_ref<unsigned char>(*percent).load(std::memory_order_relaxed));
-            lock.lock();
-        }
-    }
-    writer.join();
-    return result;
+    // The library writes the byte on the writer thread; a stale read shows an older percentage.
+    return runSampled(write, timing.progressInterval,
+                      [&] { hooks.progress(index, std::atomic_ref<unsigned char>(*percent).load(std::memory_order_relaxed)); });
 }
 
 // After the start command: waits for the gimbal to answer again and checks each written unit's version.
@@ -157,6 +135,15 @@ Status planUpgrade(const std::string& packagePath, const FirmwarePackage& packag
 UpgradeResult runUpgrade(const std::vector<UpgradeItem>& items, const UpgradeHooks& hooks, const UpgradeTiming& timing) {
     UpgradeResult result;
     result.units.resize(items.size());
+    // Records a failed call; true when the port vanished with it, which ends the run.
+    auto failed = [&](size_t i, State state, int rc) {
+        result.units[i].state = state;
+        result.units[i].cradleResult = rc;
+        if (!portRemoved()) return false;
+        result.end = UpgradeResult::End::PortRemoved;
+        result.failedItem = i;
+        return true;
+    };
     for (size_t i = 0; i < items.size(); ++i) {
         if (stopRequested(hooks)) {
             result.end = UpgradeResult::End::Stopped;
@@ -168,13 +155,7 @@ UpgradeResult runUpgrade(const std::vector<UpgradeItem>& items, const UpgradeHoo
         if (hooks.requesting) hooks.requesting(i);
         const int request = cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit));
         if (request != CRADLE_OK) {
-            outcome.state = State::RequestFailed;
-            outcome.cradleResult = request;
-            if (portRemoved()) {
-                result.end = UpgradeResult::End::PortRemoved;
-                result.failedItem = i;
-                return result;
-            }
+            if (failed(i, State::RequestFailed, request)) return result;
             continue;
         }
         std::vector<uint8_t> image;
@@ -192,13 +173,7 @@ UpgradeResult runUpgrade(const std::vector<UpgradeItem>& items, const UpgradeHoo
         if (hooks.writing) hooks.writing(i);
         const int rc = writeImage(item, i, image, hooks, timing);
         if (rc != CRADLE_OK) {
-            outcome.state = State::WriteFailed;
-            outcome.cradleResult = rc;
-            if (portRemoved()) {
-                result.end = UpgradeResult::End::PortRemoved;
-                result.failedItem = i;
-                return result;
-            }
+            if (failed(i, State::WriteFailed, rc)) return result;
             continue;
         }
         outcome.state = State::Written;

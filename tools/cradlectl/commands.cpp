@@ -22,6 +22,7 @@
 #include "firmware_package.h"
 #include "interrupt.h"
 #include "sha256.h"
+#include "sampled_run.h"
 #include "upgrade.h"
 #include "ports.h"
 #include "progress.h"
@@ -73,27 +74,7 @@ int combined(const std::vector<int>& codes) {
 // Runs `work` on its own thread and calls `tick` every refresh until it has returned.
 template <typename Work, typename Tick>
 int runWithTicks(Work work, Tick tick) {
-    std::mutex m;
-    std::condition_variable cv;
-    bool done = false;
-    int result = 0;
-    std::thread worker([&] {
-        const int r = work();
-        std::lock_guard lock(m);
-        result = r;
-        done = true;
-        cv.notify_one();
-    });
-    {
-        std::unique_lock lock(m);
-        while (!cv.wait_for(lock, kProgressRefresh, [&] { return done; })) {
-            lock.unlock();
-            tick();
-            lock.lock();
-        }
-    }
-    worker.join();
-    return result;
+    return runSampled(work, kProgressRefresh, tick);
 }
 
 // Several ports: one worker each, one outcome line per port.
