@@ -184,10 +184,14 @@ UpgradeResult runUpgrade(const std::vector<UpgradeItem>& items, const UpgradeHoo
     // Even after a stop the written units are started, so the gimbal does not stay in its loader.
     cradleCall(cradleCalls().SendStartFsApp);
     result.started = true;
-    if (result.end != UpgradeResult::End::Stopped) {
-        if (hooks.verifying) hooks.verifying();
-        verify(items, result, hooks, timing);
+    if (result.end == UpgradeResult::End::Stopped) {
+        // No check, but the port stays open long enough for the start command to leave the host: a
+        // close, or the next open's flush, may drop bytes the gimbal has not read yet.
+        wait(hooks, timing.rebootSettle);
+        return result;
     }
+    if (hooks.verifying) hooks.verifying();
+    verify(items, result, hooks, timing);
     return result;
 }
 

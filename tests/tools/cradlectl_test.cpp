@@ -363,8 +363,9 @@ TEST_F(Cradlectl, FlashChecksTheVersionsAfterTheRebootAndFailsOnlyAsWhatFailed) 
     const std::vector<Case> cases = {
         {"every unit stale", {"--stale-unit", "IFB", "--stale-unit", "MZ"}, kExitVerifyFailed, {false, false},
          "verification failed: IFB reports 1.0 after the reboot, not 1.1; MZ reports 1.0 after the reboot, not 2.3"},
-        {"one stale, one verified", {"--stale-unit", "MZ"}, kExitPartial, {true, false}, "do not report the package's version"},
-        {"every request refused", {"--fault", "0x44:status=0xFE"}, kExitRefused, {false, false}, "no unit was written"},
+        {"one stale, one verified", {"--stale-unit", "MZ"}, kExitPartial, {true, false}, "MZ written, but reports 1.0 after the reboot, not 2.3"},
+        {"every request refused", {"--fault", "0x44:status=0xFE"}, kExitRefused, {false, false},
+         "IFB not written: firmware request: refused by the gimbal (0xFE); MZ not written"},
     };
     for (const Case& c : cases) {
         Sim sim(path("g0"), c.sim);

@@ -472,7 +472,7 @@ int cmdFlash(const Context& ctx, const FlashOptions& options) {
 
     json list = json::array();
     std::vector<int> codes;
-    std::string text, summary, unproven;
+    std::string text, summary, unproven, failures;
     std::vector<std::string> written, notWritten;
     for (size_t i = 0; i < plan.write.size(); ++i) {
         const UpgradeItem& item = plan.write[i];
@@ -489,6 +489,7 @@ int cmdFlash(const Context& ctx, const FlashOptions& options) {
         summary += (summary.empty() ? "" : ", ") + name + " " + (r.exit == kExitOk ? item.from + "->" + item.version() : "failed");
         (u.written() ? written : notWritten).push_back(name);
         if (r.exit == kExitVerifyFailed) unproven += (unproven.empty() ? "" : "; ") + name + " " + r.outcome.substr(r.outcome.find("but ") + 4);
+        if (r.exit != kExitOk) failures += (failures.empty() ? "" : "; ") + name + " " + r.outcome;
     }
     view.finish();
     for (const UpgradeItem& item : plan.current) {
@@ -507,10 +508,8 @@ int cmdFlash(const Context& ctx, const FlashOptions& options) {
         outcome = {code, port + ": interrupted; written: " + names(written) + "; not written: " + names(notWritten)};
     else if (code == kExitVerifyFailed)
         outcome = {code, port + ": verification failed: " + unproven};
-    else if (code == kExitPartial)
-        outcome = {code, port + ": some units were not written or do not report the package's version"};
     else if (code != kExitOk)
-        outcome = {code, port + ": no unit was written and verified"};
+        outcome = {code, port + ": " + failures};
     text = port + ": " + (run.started ? "rebooted" : "no module upgrade") + "\n" + text;
     data["units"] = list;
     data["started"] = run.started;
