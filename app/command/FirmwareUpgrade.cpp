@@ -1,28 +1,22 @@
-// The worker's firmware upgrade: copy each selected unit's image out of the package, write it
-// through the library, and end with exactly one final result.
+// The worker's firmware upgrade: the engine's upgrade run over the selected records, with the
+// program's results, texts and progress signals around it.
 #include "ORVInteractiveCommandThreadWorker.h"
 
 #include "CradleCalls.h"
 #include "ORVFirmware.h"
 #include "UpgradeReport.h"
+#include "upgrade.h"
 
 #include <QFile>
 #include <QMetaObject>
-#include <QTemporaryFile>
-#include <QThread>
 
 #include <algorithm>
-
-#include "firmware_package_format.h"
 
 namespace {
 
 using Command = ORVInteractiveCommandManager::ProtocolCommandEnum;
-
-// Anything larger is no image of this gimbal; refusing it keeps a corrupt header from
-// making us allocate gigabytes.
-constexpr qint64 kMaxImageBytes = firmware_package::kMaxImageBytes;
-constexpr unsigned long kPauseAfterWriteMs = 1000;
+using procedures::UnitOutcome;
+using procedures::UpgradeResult;
 
 const QString kRebooting = QStringLiteral("rebooting>>>");
 const QString kNoModuleUpgrade = QStringLiteral("no module upgrade");
@@ -34,78 +28,89 @@ constexpr double kWriteComplete = 100.0;
 // The configuration could not be saved first, so nothing was written.
 const QString kBackupFailed = QStringLiteral("no backup, nothing written");
 
-// Copies the image into the temporary file. False on any read or write error, and when the
-// package holds fewer bytes than the header promises: a short image must never be flashed.
-bool copyImage(QFile& package, QFile& temporary, qint64 imageStart, qint64 length)
+procedures::UpgradeItem itemOf(const ORVFirmware& firmware)
 {
-    if (length > kMaxImageBytes || imageStart < 0 || package.size() - imageStart < length)
-        return false;
-    QByteArray buffer(static_cast<int>(length), Qt::Uninitialized);
-    qint64 copied = 0;
-    while (copied < length) {
-        const qint64 got = package.read(buffer.data() + copied, length - copied);
-        if (got <= 0)
-            return false;
-        qint64 written = 0;
-        while (written < got) {
-            const qint64 put = temporary.write(buffer.constData() + copied + written, got - written);
-            if (put < 0)
-                return false;
-            written += put;
-        }
-        copied += got;
+    const ORVFirmware::ImageHeader header = firmware.getImageHeader();
+    procedures::UpgradeItem item;
+    item.unit = firmware.getUnitId();
+    item.packagePath = QFile::encodeName(firmware.getPackagePath()).toStdString();
+    // A negative position cannot be read; the engine then reports the image unreadable.
+    item.imageStart = firmware.getImageStart() < 0 ? ~uint64_t(0) : uint64_t(firmware.getImageStart());
+    item.length = firmware.imageLength();
+    item.major = header[1];
+    item.minor = header[2];
+    item.from = firmware.getAppVersion().toStdString();
+    return item;
+}
+
+char reportedOutcome(const UnitOutcome& outcome)
+{
+    switch (outcome.state) {
+    case UnitOutcome::State::Written:
+    case UnitOutcome::State::Verified: return UpgradeReport::kModuleWritten;
+    case UnitOutcome::State::VersionMismatch:
+        return outcome.reportedMissing ? UpgradeReport::kModuleMissing : UpgradeReport::kModuleOtherVersion;
+    case UnitOutcome::State::NotVerified: return UpgradeReport::kModuleNotConfirmed;
+    default: return UpgradeReport::kModuleFailed;
     }
-    return true;
+}
+
+// One entry per unit the run tried (it was requested), in list order.
+QByteArray reportOf(const std::vector<procedures::UpgradeItem>& items, const UpgradeResult& result)
+{
+    QByteArray report;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const UnitOutcome& outcome = result.units[i];
+        const bool tried = outcome.state != UnitOutcome::State::NotReached
+                           || ((result.end == UpgradeResult::End::ImageUnreadable || result.end == UpgradeResult::End::PortRemoved)
+                               && i == result.failedItem);
+        if (tried)
+            UpgradeReport::add(report, items[i].unit, reportedOutcome(outcome), outcome.reported.major, outcome.reported.minor);
+    }
+    return report;
 }
 
 } // namespace
 
-ORVInteractiveCommandThreadWorker::ModuleOutcome
-ORVInteractiveCommandThreadWorker::writeModule(Command command, const ORVFirmware& firmware, bool announceModule)
+void ORVInteractiveCommandThreadWorker::runUpgrade(Command command, const QList<const ORVFirmware*>& records,
+                                                   bool announceModules, const void* copyKey)
 {
-    QFile package(firmware.getPackagePath());
-    if (!package.open(QIODevice::ReadOnly))
-        return ModuleOutcome::CopyFailed;
-    QTemporaryFile temporary;
-    if (!temporary.open())
-        return ModuleOutcome::CopyFailed;
+    std::vector<procedures::UpgradeItem> items;
+    for (const ORVFirmware* record : records)
+        items.push_back(itemOf(*record));
 
-    if (package.seek(firmware.getImageStart())) {
-        if (!copyImage(package, temporary, firmware.getImageStart(), firmware.imageLength()))
-            return ModuleOutcome::CopyFailed;
-    }
-
-    temporary.close();
-    QByteArray image;
-    if (!temporary.open() || temporary.size() == 0) {
-        emit sg_protocolCommandResult(command, 2, 0, kTempFileUnreadable, QByteArray());
-        // The library divides by the block count, so an empty image must not reach it.
-        return ModuleOutcome::NotWritten;
-    }
-    image = temporary.readAll();
-    temporary.close();
-    if (image.isEmpty()) {
-        emit sg_protocolCommandResult(command, 2, 0, kTempFileUnreadable, QByteArray());
-        return ModuleOutcome::NotWritten;
-    }
-
-    const int unit = firmware.getUnitId();
-    const qint8 unitName = static_cast<qint8>(firmware.getUnitId());
-    // Reset here, before the write can move it: a reset queued to the GUI thread could land after
-    // the write and wipe its 100 %.
-    manager->beginModuleProgress(unitName);
-    if (announceModule)
-        emit sg_moduleStartUpgrade(unitName);
-    const int rc = cradleCall(cradleCalls().WriteFirm, static_cast<const int*>(&unit),
-                              reinterpret_cast<const unsigned char*>(image.constData()),
-                              static_cast<unsigned int>(image.size()), static_cast<unsigned char*>(upgradeProgress));
-    if (rc != CRADLE_OK)
-        return reportPortRemoval(rc) ? ModuleOutcome::PortRemoved : ModuleOutcome::NotWritten;
+    procedures::UpgradeHooks hooks;
+    hooks.progressByte = static_cast<unsigned char*>(upgradeProgress);
+    hooks.writing = [&](size_t i) {
+        const qint8 unit = static_cast<qint8>(items[i].unit);
+        // Reset here, before the write can move it: a reset queued to the GUI thread could land
+        // after the write and wipe its 100 %.
+        manager->beginModuleProgress(unit);
+        if (announceModules)
+            emit sg_moduleStartUpgrade(unit);
+    };
     // The 500 ms samples may miss it; every written unit reports its 100 % before the final result.
-    emit sg_moduleUpgradeProgressChanged(unitName, kWriteComplete);
-    // Gives the unit time to commit the image before the next request.
-    QThread::msleep(kPauseAfterWriteMs);
-    return ModuleOutcome::Written;
+    hooks.written = [&](size_t i) { emit sg_moduleUpgradeProgressChanged(static_cast<qint8>(items[i].unit), kWriteComplete); };
+    hooks.emptyImage = [&](size_t) { emit sg_protocolCommandResult(command, 2, 0, kTempFileUnreadable, QByteArray()); };
+
+    const UpgradeResult result = procedures::runUpgrade(items, hooks);
+    const QByteArray report = reportOf(items, result);
+    auto finish = [&](int code, const QString& text) {
+        emit sg_protocolCommandResult(command, code, 0, text, report);
+        releaseUpgradeCopy(copyKey);
+    };
+    if (result.end == UpgradeResult::End::PortRemoved) {
+        const int failedCall = result.failedItem < result.units.size() ? result.units[result.failedItem].cradleResult : 0;
+        reportPortRemoval(failedCall);
+    }
+    if (result.started)
+        finish(0, kRebooting);
+    else if (result.end == UpgradeResult::End::ImageUnreadable)
+        finish(1, kTempFileFailed);
+    else if (result.end == UpgradeResult::End::PortRemoved)
+        finish(1, kPortRemoved);
+    else
+        finish(0, kNoModuleUpgrade);
 }
 
 void ORVInteractiveCommandThreadWorker::releaseUpgradeCopy(const void* key)
@@ -117,93 +122,37 @@ void ORVInteractiveCommandThreadWorker::releaseUpgradeCopy(const void* key)
 
 void ORVInteractiveCommandThreadWorker::_st_upgradeFirmware(Command command, QList<ORVFirmware*>* firmwareList)
 {
-    QByteArray report;
-    auto finish = [&](int result, const QString& text) {
-        emit sg_protocolCommandResult(command, result, 0, text, report);
+    QList<const ORVFirmware*> selected;
+    if (firmwareList) {
+        for (const ORVFirmware* firmware : *firmwareList) {
+            if (firmware && firmware->getWantUpdate())
+                selected.append(firmware);
+        }
+    }
+    if (selected.isEmpty()) {
+        emit sg_protocolCommandResult(command, 0, 0, kNoModuleUpgrade, QByteArray());
         releaseUpgradeCopy(firmwareList);
-    };
-
-    if (!firmwareList || firmwareList->isEmpty()) {
-        finish(0, kNoModuleUpgrade);
         return;
     }
-    const bool anySelected = std::any_of(firmwareList->cbegin(), firmwareList->cend(),
-                                         [](const ORVFirmware* firmware) { return firmware && firmware->getWantUpdate(); });
-    if (anySelected && !takeAutomaticBackup()) {
-        finish(1, kBackupFailed);
+    if (!takeAutomaticBackup()) {
+        emit sg_protocolCommandResult(command, 1, 0, kBackupFailed, QByteArray());
+        releaseUpgradeCopy(firmwareList);
         return;
     }
-    bool anyWritten = false;
-    for (int i = 0; i < firmwareList->size(); ++i) {
-        const ORVFirmware* firmware = firmwareList->at(i);
-        if (!firmware || !firmware->getWantUpdate())
-            continue;
-        const int unit = firmware->getUnitId();
-        const int requestResult = cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit));
-        if (requestResult != CRADLE_OK) {
-            UpgradeReport::add(report, firmware->getUnitId(), false);
-            if (reportPortRemoval(requestResult)) {
-                finish(1, kPortRemoved);
-                return;
-            }
-            continue;
-        }
-        const ModuleOutcome outcome = writeModule(command, *firmware, true);
-        UpgradeReport::add(report, firmware->getUnitId(), outcome == ModuleOutcome::Written);
-        if (outcome == ModuleOutcome::CopyFailed) {
-            finish(1, kTempFileFailed);
-            return;
-        }
-        if (outcome == ModuleOutcome::PortRemoved) {
-            finish(1, kPortRemoved);
-            return;
-        }
-        anyWritten = anyWritten || outcome == ModuleOutcome::Written;
-    }
-    if (anyWritten) {
-        cradleCall(cradleCalls().SendStartFsApp);
-        finish(0, kRebooting);
-    } else {
-        finish(0, kNoModuleUpgrade);
-    }
+    runUpgrade(command, selected, true, firmwareList);
 }
 
 void ORVInteractiveCommandThreadWorker::_st_upgradeFirmwareSingle(Command command, ORVFirmware* firmwareList)
 {
-    QByteArray report;
-    auto finish = [&](int result, const QString& text) {
-        emit sg_protocolCommandResult(command, result, 0, text, report);
-        releaseUpgradeCopy(firmwareList);
-    };
-
     if (!firmwareList) {
-        finish(0, kNoModuleUpgrade);
+        emit sg_protocolCommandResult(command, 0, 0, kNoModuleUpgrade, QByteArray());
+        releaseUpgradeCopy(firmwareList);
         return;
     }
     if (!takeAutomaticBackup()) {
-        finish(1, kBackupFailed);
+        emit sg_protocolCommandResult(command, 1, 0, kBackupFailed, QByteArray());
+        releaseUpgradeCopy(firmwareList);
         return;
     }
-    const int unit = firmwareList->getUnitId();
-    const int requestResult = cradleCall(cradleCalls().UpdateFirmRequest, static_cast<const int*>(&unit));
-    if (requestResult != CRADLE_OK) {
-        UpgradeReport::add(report, firmwareList->getUnitId(), false);
-        if (reportPortRemoval(requestResult))
-            finish(1, kPortRemoved);
-        else
-            finish(0, kNoModuleUpgrade);
-        return;
-    }
-    const ModuleOutcome outcome = writeModule(command, *firmwareList, false);
-    UpgradeReport::add(report, firmwareList->getUnitId(), outcome == ModuleOutcome::Written);
-    if (outcome == ModuleOutcome::CopyFailed) {
-        finish(1, kTempFileFailed);
-    } else if (outcome == ModuleOutcome::PortRemoved) {
-        finish(1, kPortRemoved);
-    } else if (outcome == ModuleOutcome::Written) {
-        cradleCall(cradleCalls().SendStartFsApp);
-        finish(0, kRebooting);
-    } else {
-        finish(0, kNoModuleUpgrade);
-    }
+    runUpgrade(command, {firmwareList}, false, firmwareList);
 }

@@ -54,10 +54,10 @@ private slots:
     void _st_setUpgradeBackup(bool enabled);
 
 private:
-    // What became of one module of an upgrade.
-    enum class ModuleOutcome { Written, NotWritten, CopyFailed, PortRemoved };
-    ModuleOutcome writeModule(ORVInteractiveCommandManager::ProtocolCommandEnum command, const ORVFirmware& firmware,
-                              bool announceModule);
+    // Runs the engine's upgrade over these records and sends the final result; copyKey names the
+    // manager's copy of the records, released after the result.
+    void runUpgrade(ORVInteractiveCommandManager::ProtocolCommandEnum command, const QList<const ORVFirmware*>& records,
+                    bool announceModules, const void* copyKey);
     void emitResult(ORVInteractiveCommandManager::ProtocolCommandEnum command, int returnValue,
                     QByteArray appendData = QByteArray());
     void releaseUpgradeCopy(const void* key);

@@ -1,12 +1,15 @@
 #include "FirmwareController.h"
 
-#include "FirmwarePackage.h"
+#include "firmware_package.h"
 #include "firmware_package_format.h"
 #include "InstrumentConfig.h"
 #include "UpgradeReport.h"
 
 #include <QFile>
 #include <QUrl>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -144,36 +147,41 @@ void FirmwareController::unpackFileFirmware(QString fileName)
     keepPackageAfterCut = false;
     clearFirmInfoContent();
     const QString path = QUrl(fileName, QUrl::TolerantMode).toLocalFile();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (path.isEmpty())
         return;
-
+    const procedures::FirmwarePackage package = procedures::readFirmwarePackage(QFile::encodeName(path).toStdString());
+    if (package.verdict == procedures::FirmwarePackage::Verdict::NotAPackage)
+        return;
     const int cameraModuleCode =
         instrumentConfig ? instrumentConfig->getInstrumentValue(InstrumentConfig::TYPE_MECHANISM) : 0;
-    const FirmwarePackage package = readFirmwarePackage(file, cameraModuleCode);
-    if (package.verdict == FirmwarePackage::NotAPackage)
-        return;
-    if (package.verdict == FirmwarePackage::Rejected)
+    const bool accepted = package.verdict == procedures::FirmwarePackage::Verdict::Read
+                          && procedures::fitsCameraModule(package.compatibilityMask, cameraModuleCode);
+    if (!accepted)
         emit sigWrongFirmFile();
 
-    for (const FirmwarePackageEntry& entry : package.entries) {
-        ORVFirmware* firmware = findFirmware(entry.unitId);
+    // When two entries name the same unit, the later one wins.
+    for (const procedures::PackageEntry& entry : accepted ? package.entries : std::vector<procedures::PackageEntry>{}) {
+        ORVFirmware* firmware = findFirmware(entry.unit);
         if (!firmware)
             continue;
         // An entry the upgrade could not write whole is never offered; the technician learns why.
-        if (entry.tooLarge) {
-            emit sigFirmwareEntryTooLarge(firmware->unitName(), entry.imageBytes,
+        if (entry.problem == procedures::PackageEntry::Problem::TooLarge) {
+            emit sigFirmwareEntryTooLarge(firmware->unitName(), qint64(entry.length),
                                           qint64(firmware_package::kMaxImageBytes));
             continue;
         }
-        if (!entry.complete) {
+        if (!entry.usable()) {
             emit sigFirmwareEntryIncomplete(firmware->unitName());
             continue;
         }
+        ORVFirmware::ImageHeader header{};
+        std::copy(entry.header.begin(), entry.header.end(), header.begin());
+        const quint32 length = entry.length;
+        std::memcpy(header.data() + firmware_package::kEntryLengthOffset, &length, sizeof length);
         firmware->setPackagePath(path);
-        firmware->setImageHeader(entry.header);
-        firmware->setImageStart(entry.imageStart);
-        firmware->setFileAppVersion(entry.version);
+        firmware->setImageHeader(header);
+        firmware->setImageStart(qint64(entry.imageStart));
+        firmware->setFileAppVersion(QString::fromStdString(entry.version()));
         firmware->setWantUpdate(true);
         firmware->setUpgradeStatus(0);
     }
@@ -203,30 +211,44 @@ void FirmwareController::markCompleted(ORVFirmware* firmware)
     firmware->setUpgradeStatus(kStatusCompleted);
 }
 
-// The final result names each module the upgrade tried and whether its image was written. Every
-// other unit handed to the upgrade ends at "failed" instead of a percentage that looks like
-// progress; it stays marked for the next attempt only when it has an image to write.
+// The final result names each module the upgrade tried, whether its image was written and whether
+// it reported the package's version after the reboot. Every other unit handed to the upgrade ends at
+// "failed" instead of a percentage that looks like progress; it stays marked for the next attempt
+// only when it has an image to write.
 void FirmwareController::applyUpgradeReport(const QByteArray& report, const UpgradeBatch& batch)
 {
-    QHash<quint8, bool> written;
+    struct Entry {
+        char outcome;
+        QString reported;
+    };
+    QHash<quint8, Entry> entries;
     for (int i = 0; i + UpgradeReport::kEntryBytes <= report.size(); i += UpgradeReport::kEntryBytes)
-        written.insert(quint8(report[i]), report[i + 1] == UpgradeReport::kModuleWritten);
+        entries.insert(quint8(report[i]), {report[i + 1], QStringLiteral("%1.%2").arg(quint8(report[i + 2])).arg(quint8(report[i + 3]))});
 
     bool changed = false;
     for (auto unit = batch.cbegin(); unit != batch.cend(); ++unit) {
         ORVFirmware* firmware = findFirmware(unit.key());
         if (!firmware)
             continue;
-        if (written.value(unit.key(), false)) {
+        const auto entry = entries.constFind(unit.key());
+        const char outcome = entry == entries.cend() ? UpgradeReport::kModuleFailed : entry->outcome;
+        if (outcome == UpgradeReport::kModuleWritten) {
             if (firmware->getUpgradeStatus() != kStatusCompleted)
                 markCompleted(firmware);
-        } else {
-            // A last progress report of 100 % may have marked it done before the write failed.
-            firmware->setAppVersion(unit.value());
-            firmware->setWantUpdate(!firmware->getPackagePath().isEmpty() && firmware->imageLength() > 0);
-            firmware->setUpgradeStatus(kStatusFailed);
+            changed = true;
+            continue;
         }
+        // A last progress report of 100 % may have marked it done before the write failed.
+        firmware->setAppVersion(outcome == UpgradeReport::kModuleOtherVersion ? entry->reported : unit.value());
+        firmware->setWantUpdate(!firmware->getPackagePath().isEmpty() && firmware->imageLength() > 0);
+        firmware->setUpgradeStatus(kStatusFailed);
         changed = true;
+        if (outcome == UpgradeReport::kModuleOtherVersion)
+            emit sigFirmwareVersionUnconfirmed(firmware->unitName(), entry->reported, firmware->getFileAppVersion(), 0);
+        else if (outcome == UpgradeReport::kModuleMissing)
+            emit sigFirmwareVersionUnconfirmed(firmware->unitName(), QString(), firmware->getFileAppVersion(), 1);
+        else if (outcome == UpgradeReport::kModuleNotConfirmed)
+            emit sigFirmwareVersionUnconfirmed(firmware->unitName(), QString(), firmware->getFileAppVersion(), 2);
     }
     if (changed)
         listModel->refreshView();

@@ -50,6 +50,10 @@ signals:
     // firmware transfer carries, or the file does not hold it whole.
     void sigFirmwareEntryTooLarge(QString unitName, qint64 imageBytes, qint64 maxImageBytes);
     void sigFirmwareEntryIncomplete(QString unitName);
+    // A unit was written but, after the reboot, does not report the package's version: it reports
+    // another one (reason 0, reportedVersion), is missing from the report (1), or the gimbal did not
+    // answer the version query (2).
+    void sigFirmwareVersionUnconfirmed(QString unitName, QString reportedVersion, QString packageVersion, int reason);
 
 public slots:
     void getVersion();

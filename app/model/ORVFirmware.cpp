@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "units.h"
+
 ORVFirmware::ORVFirmware(quint8 unitId, quint8 hardwareVersion, const QString& appVersion)
     : unitId(unitId), hardwareVersion(hardwareVersion), appVersion(appVersion), fileAppVersion(QStringLiteral("--")),
       upgradeStatus(0), wantUpdate(false), imageStart(0), imageHeader{}
@@ -22,11 +24,5 @@ QString ORVFirmware::unitName() const
 
 QString ORVFirmware::unitName(quint8 unitId)
 {
-    switch (unitId) {
-    case 1: return QStringLiteral("IFB");
-    case 2: return QStringLiteral("MX");
-    case 4: return QStringLiteral("MY");
-    case 8: return QStringLiteral("MZ");
-    default: return QStringLiteral("UNKNOWN:%1").arg(unitId);
-    }
+    return QString::fromStdString(procedures::unitName(unitId));
 }

@@ -873,5 +873,17 @@ To restore it, click [Restore pre-upgrade config].</translation>
         <source>如果该设备无法读取参数，可点击【不备份直接升级】。</source>
         <translation>If the gimbal cannot answer parameter reads, click [Upgrade without backup].</translation>
     </message>
+    <message>
+        <source>%1 升级后报告的版本为 %2，不是固件包中的 %3，请重新升级！</source>
+        <translation>After the upgrade %1 reports version %2, not the package's %3. Please upgrade it again!</translation>
+    </message>
+    <message>
+        <source>%1 升级后未出现在云台的版本报告中，无法确认固件包中的 %2 已生效！</source>
+        <translation>After the upgrade %1 is missing from the gimbal's version report; whether the package's %2 took cannot be confirmed!</translation>
+    </message>
+    <message>
+        <source>升级后云台未应答版本查询，无法确认 %1 已运行固件包中的 %2！</source>
+        <translation>The gimbal did not answer the version query after the upgrade; whether %1 runs the package's %2 cannot be confirmed!</translation>
+    </message>
 </context>
 </TS>

@@ -127,6 +127,8 @@ SIGUSR2 prints the gimbal's parameter table as one line: "parameters 0=V0 1=V1 .
   --fault CMD:FAULTS       script the replies to command CMD (0x43, 0x44, 0x45, 0x4D, 0x4E, 0x72, 0x73)
   --control-fault SUB:UNIT:FAULTS
                            script the 0x4D replies of sub-command SUB (0x22-0x27) from UNIT (2, 4, 8)
+  --stale-unit ID          the unit takes images but keeps reporting its old version after a
+                           reboot, like a unit whose flash did not take; repeatable
   --silent                 answer nothing and send no telemetry, like a gimbal without power behind
                            a live adapter (overrides --fault, --control-fault and the telemetry rates)
   --help                   show this text
@@ -176,7 +178,8 @@ ParseResult parse(const std::vector<std::string>& args) {
         }
         if (option.rfind("--", 0) != 0) return fail("unexpected argument '" + option + "'");
         static const std::string kValueOptions[] = {"--link", "--unit", "--camera", "--param", "--telemetry-a", "--telemetry-b",
-                                                    "--lost-signal", "--line-rate", "--time-scale", "--fault", "--control-fault"};
+                                                    "--lost-signal", "--line-rate", "--time-scale", "--fault", "--control-fault",
+                                                    "--stale-unit"};
         if (std::find(std::begin(kValueOptions), std::end(kValueOptions), option) == std::end(kValueOptions))
             return fail("unknown option " + option);
         if (i + 1 >= args.size()) return fail("option " + option + " needs a value");
@@ -198,6 +201,10 @@ ParseResult parse(const std::vector<std::string>& args) {
             unit.id = *id;
             unit.hardware = uint8_t(*hardware);
             s.options.units.push_back(unit);
+        } else if (option == "--stale-unit") {
+            const auto id = unitId(value);
+            if (!id) return bad();
+            s.options.staleUnits.push_back(*id);
         } else if (option == "--camera") {
             const auto code = integer(value, 0, 0xFFFF);
             if (!code) return bad();

@@ -48,7 +48,8 @@ int calibrationDurationMs(int type) {
     }
 }
 
-DeviceModel::DeviceModel(const Options& options) : timeScale_(options.timeScale), units_(options.units) {
+DeviceModel::DeviceModel(const Options& options)
+    : timeScale_(options.timeScale), units_(options.units), staleUnits_(options.staleUnits.begin(), options.staleUnits.end()) {
     if (units_.empty())
         for (uint8_t id : {kUnitIfb, kUnitMx, kUnitMy, kUnitMz}) units_.push_back({id, kDefaultHardware, kDefaultMajor, kDefaultMinor});
     if (units_.size() > kMaxUnits) units_.resize(kMaxUnits);
@@ -219,8 +220,9 @@ uint8_t DeviceModel::firmwareBlock(const wire::Request& request) {
 
 void DeviceModel::reboot() {
     ++startApplicationCount_;
-    // Units that took an image carrying a demo version now report it.
+    // Units that took an image carrying a demo version now report it, unless they are scripted stale.
     for (uint32_t unit : awaitingBoot_) {
+        if (staleUnits_.count(unit)) continue;
         const auto marker = findDemoMarker(images_[unit]);
         if (!marker || marker->unit != unit) continue;
         for (UnitVersion& u : units_)

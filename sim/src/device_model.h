@@ -109,6 +109,7 @@ private:
     Transfer transfer_;
     std::map<uint32_t, std::vector<uint8_t>> images_;
     std::set<uint32_t> awaitingBoot_;
+    std::set<uint32_t> staleUnits_;
     int startApplicationCount_ = 0;
     bool running_ = true;
     std::map<uint8_t, Fault> faults_;

@@ -101,14 +101,15 @@ private slots:
     {
         const QMetaObject& meta = FirmwareController::staticMetaObject;
         const QStringList methods = ownMethods(meta);
-        QCOMPARE(methods.size(), 25);
+        QCOMPARE(methods.size(), 26);
         QCOMPARE(methods.at(5), QStringLiteral("sigFileUpgradeChanged(FirmwareUnit,int)"));
         QCOMPARE(methods.at(8), QStringLiteral("sigFirmwareListModelChanged()"));
-        // The signals naming skipped package entries follow the agreed ones.
-        QCOMPARE(methods.mid(9, 2), QStringList({"sigFirmwareEntryTooLarge(QString,qlonglong,qlonglong)",
-                                                 "sigFirmwareEntryIncomplete(QString)"}));
-        QCOMPARE(methods.mid(15, 2), QStringList({"getFirmware(FirmwareUnit)", "getFirmware(signed char)"}));
-        QCOMPARE(methods.mid(19, 2), QStringList({"updateFirm(FirmwareUnit)", "updateFirm()"}));
+        // The signals naming skipped package entries and unconfirmed units follow the agreed ones.
+        QCOMPARE(methods.mid(9, 3), QStringList({"sigFirmwareEntryTooLarge(QString,qlonglong,qlonglong)",
+                                                 "sigFirmwareEntryIncomplete(QString)",
+                                                 "sigFirmwareVersionUnconfirmed(QString,QString,QString,int)"}));
+        QCOMPARE(methods.mid(16, 2), QStringList({"getFirmware(FirmwareUnit)", "getFirmware(signed char)"}));
+        QCOMPARE(methods.mid(20, 2), QStringList({"updateFirm(FirmwareUnit)", "updateFirm()"}));
         QCOMPARE(methods.last(), QStringLiteral("st_moduleUpgradeProgressChanged(signed char,double)"));
         const QMetaEnum units = meta.enumerator(meta.indexOfEnumerator("FirmwareUnit"));
         QCOMPARE(units.keyToValue("UNIT_UNKNOW"), 0);

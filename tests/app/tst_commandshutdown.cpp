@@ -54,7 +54,7 @@ private slots:
         // The upgrade ran to its end before the thread was joined.
         QCOMPARE(ScriptedCradle::calls().mid(1),
                  QStringList({"UnitVersionInfo", "DownloadCradleParameter", "DownloadCradleParameter",
-                              "DownloadCradleConfig", "UpdateFirmRequest", "WriteFirm", "SendStartFsApp"}));
+                              "DownloadCradleConfig", "UpdateFirmRequest", "WriteFirm", "SendStartFsApp", "UnitVersionInfo"}));
         ScriptedCradle::uninstall();
     }
 };

@@ -13,6 +13,7 @@
 #include "TestPackages.h"
 
 #ifdef TILTMATE_HAVE_SIMULATOR
+#include <gimbalsim/DemoMarker.h>
 #include <gimbalsim/Simulator.h>
 #endif
 
@@ -239,7 +240,12 @@ private slots:
         QVERIFY(waitFor("sigGetVersionSuccessed", 1));
         QCOMPARE(controller.firmwareListModel()->rowCount(), 4);
 
-        const QByteArray ifb = TestPackages::imageOf(1000, 3), mz = TestPackages::imageOf(600, 9);
+        // Images carrying their version, which the simulator reports after the reboot.
+        auto demo = [](quint8 unit, quint8 major, quint8 minor, size_t size) {
+            const std::vector<uint8_t> image = gimbalsim::makeDemoImage(unit, major, minor, size);
+            return QByteArray(reinterpret_cast<const char*>(image.data()), int(image.size()));
+        };
+        const QByteArray ifb = demo(1, 2, 1, 1000), mz = demo(8, 2, 2, 600);
         controller.unpackFileFirmware(TestPackages::writeFile(
             dir, "pack.bin", TestPackages::package({{1, 2, 1, ifb}, {8, 2, 2, mz}}, 1ULL << 3)));
         QVERIFY(controller.canUpdateFirm());
@@ -275,7 +281,7 @@ private slots:
 
         // Closing the port while an upgrade runs drops the list at once; the upgrade finishes on its copies.
         controller.unpackFileFirmware(TestPackages::writeFile(
-            dir, "pack3.bin", TestPackages::package({{2, 5, 5, TestPackages::imageOf(2000, 4)}}, 1ULL << 3)));
+            dir, "pack3.bin", TestPackages::package({{2, 5, 5, demo(2, 5, 5, 2000)}}, 1ULL << 3)));
         controller.updateFirm();
         emit M::instance()->sg_closeSerialPort(M::PROTOCOL_SERIALPORTCLOSE);
         controller.clearFirmInfo();

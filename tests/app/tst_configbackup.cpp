@@ -174,7 +174,7 @@ private slots:
         // Read first, written after: the backup's calls come before the unit's request.
         QCOMPARE(ScriptedCradle::calls(),
                  QStringList({"UnitVersionInfo", "DownloadCradleParameter", "DownloadCradleParameter",
-                              "DownloadCradleConfig", "UpdateFirmRequest", "WriteFirm", "SendStartFsApp"}));
+                              "DownloadCradleConfig", "UpdateFirmRequest", "WriteFirm", "SendStartFsApp", "UnitVersionInfo"}));
         QStringList order;
         QString reported;
         for (const QList<QVariant>& args : results) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Cradle.h"
 #include "FirmwareController.h"
 #include "InstrumentConfig.h"
 #include "ORVFirmware.h"
@@ -19,6 +20,8 @@ using namespace TestPackages;
 namespace {
 constexpr quint64 kMaskForCode4 = 1ULL << 3;
 const QList<Unit> kFourUnits = {{1, 3, 1, 0}, {2, 3, 1, 1}, {4, 3, 1, 2}, {8, 3, 7, 12}};
+// The same gimbal after IFB and MZ took the package of loadIfbAndMz.
+const QList<Unit> kFourUnitsUpgraded = {{1, 3, 2, 0}, {2, 3, 1, 1}, {4, 3, 1, 2}, {8, 3, 8, 1}};
 // The automatic configuration backup every upgrade reads before it writes anything.
 const QStringList kBackupReads = {"UnitVersionInfo", "DownloadCradleParameter", "DownloadCradleParameter",
                                   "DownloadCradleConfig"};
@@ -51,8 +54,14 @@ private:
 
     void fillList() { controller->st_serial_event(M::PROTOCOL_GETVERSION, 0, 0, {}, versionReport(kFourUnits)); }
 
+    static void rebootIntoPackage(const QList<Unit>& units = kFourUnitsUpgraded)
+    {
+        ScriptedCradle::with([&units](ScriptedCradle::State& s) { s.versionRecordAfterStart = versionReport(units); });
+    }
+
     void loadIfbAndMz()
     {
+        rebootIntoPackage();
         fillList();
         const QByteArray bytes = package({{1, 2, 0, ifbImage}, {8, 8, 1, mzImage}}, kMaskForCode4);
         controller->unpackFileFirmware(writeFile(dir, "pack.bin", bytes));
@@ -215,7 +224,7 @@ private slots:
         QCOMPARE(recorder->names(), QStringList({"sigFileUpgradeStart", "sigFileUpgradeFinished"}));
         QCOMPARE(upgradeTexts(results), QStringList({"0 rebooting>>>"}));
         QCOMPARE(ScriptedCradle::calls(), kBackupReads + QStringList({"UpdateFirmRequest", "WriteFirm", "UpdateFirmRequest",
-                                                                      "WriteFirm", "SendStartFsApp"}));
+                                                                      "WriteFirm", "SendStartFsApp", "UnitVersionInfo"}));
         const auto written = ScriptedCradle::with([](ScriptedCradle::State& s) { return s.writtenImages; });
         QCOMPARE(written.size(), 2);
         QCOMPARE(written[0].first, 1);
@@ -273,6 +282,7 @@ private slots:
     void disconnectCutsTheUpgradeAndKeepsThePackage()
     {
         ScriptedCradle::with([](ScriptedCradle::State& s) { s.versionRecord = versionReport(kFourUnits); });
+        rebootIntoPackage();
         emit M::instance()->sg_openSerialPort(M::PROTOCOL_SERIALPORTOPEN, "ttyGIMBAL");
         QVERIFY(waitFor("sigGetVersionSuccessed"));
         controller->unpackFileFirmware(
@@ -345,31 +355,21 @@ private slots:
 
         // So the next full upgrade writes MZ and starts the application.
         ScriptedCradle::reset();
+        rebootIntoPackage();
         QSignalSpy results(M::instance(), &M::sg_protocolCommandResult);
         recorder->clear();
         controller->updateFirm();
         QVERIFY(waitFor("sigFileUpgradeFinished"));
         QCOMPARE(upgradeTexts(results), QStringList({"0 rebooting>>>"}));
-        QCOMPARE(ScriptedCradle::calls(), kBackupReads + QStringList({"UpdateFirmRequest", "WriteFirm", "SendStartFsApp"}));
+        QCOMPARE(ScriptedCradle::calls(),
+                 kBackupReads + QStringList({"UpdateFirmRequest", "WriteFirm", "SendStartFsApp", "UnitVersionInfo"}));
     }
 
-    void failedWriteEndsAtFailed()
+    // One unit alone, refused and then failing: nothing is started.
+    void failedSingleUnitStartsNothing()
     {
         loadIfbAndMz();
-        ScriptedCradle::with([](ScriptedCradle::State& s) { s.writeResult[8] = 12; });
         QSignalSpy results(M::instance(), &M::sg_protocolCommandResult);
-        controller->updateFirm();
-        QVERIFY(waitFor("sigFileUpgradeFinished"));
-        QCOMPARE(upgradeTexts(results), QStringList({"0 rebooting>>>"}));
-        QCOMPARE(unit(1)->getUpgradeStatus(), -1);
-        QCOMPARE(unit(8)->getUpgradeStatus(), -2);
-        QCOMPARE(unit(8)->getAppVersion(), QStringLiteral("7.12"));
-        QVERIFY(unit(8)->getWantUpdate());
-
-        // One unit alone, refused and then failing: nothing is started.
-        results.clear();
-        recorder->clear();
-        ScriptedCradle::reset();
         ScriptedCradle::with([](ScriptedCradle::State& s) { s.requestResult[8] = 5; });
         controller->updateFirm(FirmwareController::UNIT_MZ);
         QVERIFY(waitFor("sigFileUpgradeFinished"));
@@ -381,6 +381,41 @@ private slots:
         QCOMPARE(upgradeTexts(results), QStringList({"0 no module upgrade", "0 no module upgrade"}));
         QCOMPARE(ScriptedCradle::callCount("SendStartFsApp"), 0);
         QCOMPARE(unit(8)->getUpgradeStatus(), -2);
+    }
+
+    // A unit whose write fails, or that after the reboot reports another version than the package's
+    // or none, ends at failed with its version shown and stays marked; the others go on.
+    void unitNotWrittenOrNotReportingThePackageVersionEndsAtFailed()
+    {
+        struct Case {
+            int mzWrite;
+            QList<Unit> afterReboot;
+            QString shownVersion;
+            QVariantList signal;
+        };
+        const QList<Case> cases = {
+            {CRADLE_E_BLOCK_REFUSED_FD, kFourUnitsUpgraded, "7.12", {}},
+            {CRADLE_OK, {{1, 3, 2, 0}, {2, 3, 1, 1}, {4, 3, 1, 2}, {8, 3, 7, 12}}, "7.12", {"MZ", "7.12", "8.1", 0}},
+            {CRADLE_OK, {{1, 3, 2, 0}, {2, 3, 1, 1}, {4, 3, 1, 2}}, "7.12", {"MZ", "", "8.1", 1}},
+        };
+        for (const Case& c : cases) {
+            loadIfbAndMz();
+            rebootIntoPackage(c.afterReboot);
+            ScriptedCradle::with([&c](ScriptedCradle::State& s) { s.writeResult[8] = c.mzWrite; });
+            QSignalSpy unconfirmed(controller, &FirmwareController::sigFirmwareVersionUnconfirmed);
+            QSignalSpy results(M::instance(), &M::sg_protocolCommandResult);
+            controller->updateFirm();
+            QVERIFY(waitFor("sigFileUpgradeFinished"));
+            QCOMPARE(upgradeTexts(results), QStringList({"0 rebooting>>>"}));
+            QCOMPARE(unit(1)->getUpgradeStatus(), -1);
+            QCOMPARE(unit(8)->getUpgradeStatus(), -2);
+            QCOMPARE(unit(8)->getAppVersion(), c.shownVersion);
+            QVERIFY(unit(8)->getWantUpdate());
+            QCOMPARE(unconfirmed.size(), c.signal.isEmpty() ? 0 : 1);
+            if (!c.signal.isEmpty())
+                QCOMPARE(unconfirmed.first(), c.signal);
+            ScriptedCradle::reset();
+        }
     }
 
     void nothingSelectedWritesNothing()

@@ -1,4 +1,5 @@
-// The package reader (FirmwareController::unpackFileFirmware) on packages built here.
+// The program's side of a package load (FirmwareController::unpackFileFirmware): which rows are
+// marked and which signals the page gets. The reader's own cases are the engine's tests.
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -84,8 +85,6 @@ private slots:
         QCOMPARE(load(wrongMagic), QStringList());
         QCOMPARE(load(good.left(3)), QStringList());
         QCOMPARE(load(package({{1, 1, 0, imageOf(10, 1)}}, kMaskForCode4, QByteArray("\x00\x03\x00\x01", 4))), kRejected);
-        QCOMPARE(load(package({{1, 1, 0, imageOf(10, 1)}}, kMaskForCode4, QByteArray("\x01\x02\x00\x01", 4))), kRejected);
-        QCOMPARE(load(package({{1, 1, 0, imageOf(10, 1)}}, kMaskForCode4, QByteArray("\x00\x02\x00\x02", 4))), kRejected);
         QCOMPARE(load(good.left(6)), kRejected);
         QVERIFY(!controller->canUpdateFirm());
         // Not a file URL: the path is empty and nothing happens.
@@ -101,13 +100,8 @@ private slots:
         QVERIFY(!controller->canUpdateFirm());
         QCOMPARE(load(package(images, kMaskForCode4)), kAccepted);
         QVERIFY(controller->canUpdateFirm());
+        // The mask's range (codes 1 to 64) is the engine's to test; here, that the code not yet read fails.
         instrument->setInstrumentValue(InstrumentConfig::TYPE_MECHANISM, 0);
-        QCOMPARE(load(package(images, ~0ULL)), kRejected);
-        instrument->setInstrumentValue(InstrumentConfig::TYPE_MECHANISM, 64);
-        QCOMPARE(load(package(images, 1ULL << 63)), kAccepted);
-        instrument->setInstrumentValue(InstrumentConfig::TYPE_MECHANISM, 65);
-        QCOMPARE(load(package(images, ~0ULL)), kRejected);
-        instrument->setInstrumentValue(InstrumentConfig::TYPE_MECHANISM, -1);
         QCOMPARE(load(package(images, ~0ULL)), kRejected);
     }
 

@@ -110,6 +110,18 @@ Item {
                     "固件包中MX的固件有16776961字节，超过上限16776960字节，已跳过！\n固件包中MZ的固件不完整，已跳过！")
         }
 
+        function test_units_the_check_after_the_reboot_could_not_confirm_are_named() {
+            var page = createTemporaryObject(pageComponent, root)
+            runtimeFirmwareController.sigFirmwareVersionUnconfirmed("MZ", "7.12", "8.1", 0)
+            runtimeFirmwareController.sigFirmwareVersionUnconfirmed("MX", "", "1.1", 1)
+            runtimeFirmwareController.sigFirmwareVersionUnconfirmed("IFB", "", "2.0", 2)
+            compare(g_messageDlg.visible, true)
+            compare(g_messageDlg.information,
+                    "MZ 升级后报告的版本为 7.12，不是固件包中的 8.1，请重新升级！\n"
+                    + "MX 升级后未出现在云台的版本报告中，无法确认固件包中的 1.1 已生效！\n"
+                    + "升级后云台未应答版本查询，无法确认 IFB 已运行固件包中的 2.0！")
+        }
+
         function test_wrong_package_shows_the_error() {
             var page = createTemporaryObject(pageComponent, root)
             runtimeFirmwareController.sigWrongFirmFile()

@@ -163,6 +163,20 @@ TEST_F(Model, StartApplicationRebootsAndReportsDemoVersions) {
     EXPECT_EQ(payload[1 + 6 * 3 + 3], 0);
 }
 
+TEST_F(Model, AStaleUnitKeepsItsOldVersionAfterTheReboot) {
+    options.staleUnits = {4};
+    SetUp();
+    transfer(4, makeDemoImage(4, 3, 7, 1000));
+    transfer(8, makeDemoImage(8, 2, 1, 1000));
+    send(request(0x46));
+    EXPECT_EQ(model->firmwareImage(4), makeDemoImage(4, 3, 7, 1000)) << "the image was taken";
+    const auto payload = model->versionPayload();
+    EXPECT_EQ(payload[1 + 6 * 2 + 2], 1);  // MY still 1.0
+    EXPECT_EQ(payload[1 + 6 * 2 + 3], 0);
+    EXPECT_EQ(payload[1 + 6 * 3 + 2], 2);  // MZ took its version
+    EXPECT_EQ(payload[1 + 6 * 3 + 3], 1);
+}
+
 TEST_F(Model, ParametersAreWrittenAndReadBack) {
     EXPECT_EQ(status(parameterWrite({{0, 9}, {5, 3}, {20, 2}})), 1);
     EXPECT_EQ(model->parameter(0), 9);

@@ -90,7 +90,8 @@ TEST(GimbalSimOptions, ParsesEveryOption) {
     const auto r = cli::parse({"--link", "/tmp/x/tty", "--unit", "IFB:3:2.15", "--unit", "9:1:0.1", "--camera", "6",
                                "--param", "13=2", "--telemetry-a", "50", "--telemetry-b", "0", "--line-rate", "115200",
                                "--time-scale", "0.05", "--lost-signal", "5:2.5", "--fault", "0x45:status=0xFD,count=2,delay=10",
-                               "--control-fault", "0x24:8:silent", "--fault", "0x43:noise=4,split,crc"});
+                               "--control-fault", "0x24:8:silent", "--fault", "0x43:noise=4,split,crc", "--stale-unit", "MY",
+                               "--stale-unit", "255"});
     ASSERT_TRUE(r.settings) << r.error;
     const auto& s = *r.settings;
     EXPECT_EQ(s.options.linkPath, "/tmp/x/tty");
@@ -119,6 +120,7 @@ TEST(GimbalSimOptions, ParsesEveryOption) {
     EXPECT_EQ(s.controlFaults[0].subCommand, 0x24);
     EXPECT_EQ(s.controlFaults[0].unitBit, 8);
     EXPECT_TRUE(s.controlFaults[0].fault.silent);
+    EXPECT_EQ(s.options.staleUnits, (std::vector<uint8_t>{4, 255}));
 }
 
 TEST(GimbalSimOptions, DefaultsAndRefusals) {
@@ -132,7 +134,7 @@ TEST(GimbalSimOptions, DefaultsAndRefusals) {
         {"--bogus"}, {"--link"}, {"extra"}, {"--unit", "IFB:1"}, {"--unit", "XX:1:1.0"}, {"--unit", "IFB:1:1.256"},
         {"--param", "21=1"}, {"--param", "3"}, {"--telemetry-a", "-1"}, {"--telemetry-b", "20x"}, {"--line-rate", "0"},
         {"--time-scale", "fast"}, {"--fault", "0x45"}, {"--fault", "0x45:explode"}, {"--fault", "0x45:count=0"},
-        {"--control-fault", "0x24:3:silent"}, {"--lost-signal", "5"}, {"--camera", "70000"}};
+        {"--control-fault", "0x24:3:silent"}, {"--lost-signal", "5"}, {"--camera", "70000"}, {"--stale-unit", "256"}};
     for (const auto& args : bad) {
         const auto r = cli::parse(args);
         EXPECT_FALSE(r.settings) << args[0];
@@ -167,7 +169,7 @@ TEST(GimbalSimOptions, SilentMutesEveryCommandAndTheTelemetry) {
 TEST(GimbalSimOptions, HelpNamesEveryOption) {
     const std::string text = cli::usage();
     for (const char* option : {"--link", "--unit", "--camera", "--param", "--telemetry-a", "--telemetry-b", "--lost-signal",
-                               "--line-rate", "--time-scale", "--fault", "--control-fault", "--silent", "--help", "SIGUSR1",
+                               "--line-rate", "--time-scale", "--fault", "--control-fault", "--stale-unit", "--silent", "--help", "SIGUSR1",
                                "SIGUSR2", "S-BUS"})
         EXPECT_NE(text.find(option), std::string::npos) << option;
 }

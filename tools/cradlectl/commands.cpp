@@ -23,6 +23,9 @@
 #include "exit_codes.h"
 #include "firmware_package.h"
 #include "interrupt.h"
+#include "sha256.h"
+#include "sampled_run.h"
+#include "upgrade.h"
 #include "value_ranges.h"
 #include "ports.h"
 #include "progress.h"
@@ -34,8 +37,6 @@ namespace {
 using json = nlohmann::ordered_json;
 using namespace std::chrono_literals;
 
-// Gives the unit time to commit its image before the next request, as the desktop program does.
-constexpr auto kPauseAfterWrite = 1000ms;
 constexpr auto kProgressRefresh = 200ms;
 constexpr auto kTelemetryWait = 3s;
 
@@ -75,27 +76,7 @@ int combined(const std::vector<int>& codes) {
 // Runs `work` on its own thread and calls `tick` every refresh until it has returned.
 template <typename Work, typename Tick>
 int runWithTicks(Work work, Tick tick) {
-    std::mutex m;
-    std::condition_variable cv;
-    bool done = false;
-    int result = 0;
-    std::thread worker([&] {
-        const int r = work();
-        std::lock_guard lock(m);
-        result = r;
-        done = true;
-        cv.notify_one();
-    });
-    {
-        std::unique_lock lock(m);
-        while (!cv.wait_for(lock, kProgressRefresh, [&] { return done; })) {
-            lock.unlock();
-            tick();
-            lock.lock();
-        }
-    }
-    worker.join();
-    return result;
+    return runSampled(work, kProgressRefresh, tick);
 }
 
 // Several ports: one worker each, one outcome line per port.
@@ -136,12 +117,6 @@ Status gimbalIdentity(Gimbal& gimbal, std::vector<UnitVersion>& units, int& came
     return {};
 }
 
-struct FlashUnit {
-    PackageEntry entry;
-    std::string from;      // running version before
-    std::string outcome;   // "written", or why not
-    int exit = kExitOk;
-};
 
 }  // namespace
 
@@ -350,18 +325,97 @@ int cmdRestore(const Context& ctx, const std::string& file, bool force, bool dry
     return report(ctx, data, s, text);
 }
 
-int cmdFlash(const Context& ctx, const std::string& packagePath, const std::vector<std::string>& unitNames) {
-    json data = {{"command", "flash"}, {"package", packagePath}};
+namespace {
+
+using procedures::UnitOutcome;
+using procedures::UpgradeResult;
+
+json planJson(const UpgradePlan& plan) {
+    json list = json::array();
+    for (const UpgradeItem& item : plan.write) list.push_back({{"unit", unitName(item.unit)}, {"from", item.from}, {"to", item.version()}, {"action", "write"}});
+    for (const UpgradeItem& item : plan.current)
+        list.push_back({{"unit", unitName(item.unit)}, {"from", item.from}, {"to", item.version()}, {"action", "skip: already at the package's version"}});
+    return list;
+}
+
+std::string planText(const std::string& port, const UpgradePlan& plan) {
+    std::string text;
+    for (const UpgradeItem& item : plan.write) text += "  " + unitName(item.unit) + " " + item.from + " -> " + item.version() + "\n";
+    for (const UpgradeItem& item : plan.current)
+        text += "  " + unitName(item.unit) + " " + item.from + ": already at the package's version, skipped (--all rewrites it)\n";
+    return port + ": would write " + std::to_string(plan.write.size()) + " unit" + (plan.write.size() == 1 ? "" : "s") + ", nothing written (dry run)\n" + text;
+}
+
+// What became of one unit, for its line and its exit class.
+struct UnitReport {
+    std::string outcome;
+    int exit = kExitOk;
+};
+
+UnitReport unitReport(const UpgradeItem& item, const UnitOutcome& u, const UpgradeResult& run, size_t index) {
+    using State = UnitOutcome::State;
+    switch (u.state) {
+    case State::Verified: return {"written, reports " + item.version(), kExitOk};
+    case State::Written:
+        if (run.end == UpgradeResult::End::Stopped) return {"written, started, not verified (interrupted)", kExitInterrupted};
+        return {"written, not started (" + std::string(run.end == UpgradeResult::End::PortRemoved ? "the port vanished" : "the package could not be read") + ")", kExitFailure};
+    case State::VersionMismatch:
+        if (u.reportedMissing) return {"written, but missing from the version report after the reboot", kExitVerifyFailed};
+        return {"written, but reports " + u.reported.version() + " after the reboot, not " + item.version(), kExitVerifyFailed};
+    case State::NotVerified: {
+        const Status s = fromCradleResult(u.cradleResult, "reading the versions after the reboot");
+        return {"written, not verified: " + s.message, s.exit};
+    }
+    case State::RequestFailed: {
+        const Status s = fromCradleResult(u.cradleResult, "firmware request");
+        return {"not written: " + s.message, s.exit};
+    }
+    case State::WriteFailed: {
+        const Status s = fromCradleResult(u.cradleResult, "firmware write");
+        return {"not written: " + s.message, s.exit};
+    }
+    case State::EmptyImage: return {"not written: the image is empty", kExitBadFile};
+    case State::NotReached: break;
+    }
+    if (run.end == UpgradeResult::End::ImageUnreadable && index == run.failedItem)
+        return {"not written: the package no longer holds its image whole", kExitBadFile};
+    if (run.end == UpgradeResult::End::PortRemoved) return {"not written: the port vanished", kExitFailure};
+    if (run.end == UpgradeResult::End::Stopped) return {"not written (interrupted)", kExitInterrupted};
+    return {"not written", kExitFailure};
+}
+
+// Partial success needs a unit that succeeded; otherwise the first failure's own class, an interrupt first.
+int flashExit(const std::vector<int>& codes) {
+    if (std::find(codes.begin(), codes.end(), kExitInterrupted) != codes.end()) return kExitInterrupted;
+    const auto failed = std::find_if(codes.begin(), codes.end(), [](int c) { return c != kExitOk; });
+    if (failed == codes.end()) return kExitOk;
+    return std::count(codes.begin(), codes.end(), kExitOk) > 0 ? kExitPartial : *failed;
+}
+
+}  // namespace
+
+int cmdFlash(const Context& ctx, const FlashOptions& options) {
+    json data = {{"command", "flash"}, {"package", options.package}};
     if (ctx.ports.empty()) return report(ctx, data, {kExitUsage, "flash needs --port"}, "");
-    FirmwarePackage package;
-    if (Status s = readFirmwarePackage(packagePath, package); !s.ok()) return report(ctx, data, s, "");
-    std::vector<uint8_t> wanted;
-    for (const std::string& name : unitNames) {
+    // Ctrl-C or SIGTERM from here on stops at the next unit and says what was written.
+    installInterruptHandlers();
+    std::string expectedHash;
+    if (!options.sha256.empty() && (expectedHash = normalizeSha256(options.sha256)).empty())
+        return report(ctx, data, {kExitUsage, "--sha256 " + options.sha256 + ": not a SHA-256 (64 hex digits)"}, "");
+    const FirmwarePackage package = readFirmwarePackage(options.package);
+    if (!package.sha256.empty()) data["sha256"] = package.sha256;
+    if (const std::string refusal = packageRefusal(options.package, package); !refusal.empty()) return report(ctx, data, {kExitBadFile, refusal}, "");
+    if (!expectedHash.empty() && package.sha256 != expectedHash)
+        return report(ctx, data, {kExitBadFile, options.package + ": SHA-256 is " + package.sha256 + ", not " + expectedHash + "; nothing written"}, "");
+    PlanOptions planOptions;
+    planOptions.all = options.all;
+    planOptions.allowDowngrade = options.allowDowngrade;
+    for (const std::string& name : options.units) {
         uint8_t id = 0;
         if (!parseUnit(name, id)) return report(ctx, data, {kExitUsage, "--unit " + name + ": not a unit (IFB, MX, MY, MZ or 0-255)"}, "");
         if (std::none_of(package.entries.begin(), package.entries.end(), [&](const PackageEntry& e) { return e.unit == id; }))
-            return report(ctx, data, {kExitBadFile, packagePath + ": holds no image for " + unitName(id)}, "");
-        wanted.push_back(id);
+            return report(ctx, data, {kExitBadFile, options.package + ": holds no image for " + unitName(id)}, "");
+        planOptions.onlyUnits.push_back(id);
     }
 
     if (ctx.ports.size() > 1) {
@@ -388,19 +442,21 @@ int cmdFlash(const Context& ctx, const std::string& packagePath, const std::vect
     if (s.ok()) s = gimbalIdentity(gimbal, units, cameraModule);
     if (!s.ok()) return report(ctx, data, s, "");
     if (!fitsCameraModule(package.compatibilityMask, cameraModule))
-        return report(ctx, data, {kExitBadFile, packagePath + ": not meant for this gimbal (camera module " + std::to_string(cameraModule) + ")"}, "");
-
-    // Units of this gimbal with an image in the package, in the gimbal's order; a later entry for the same
-    // unit wins, as in the desktop program.
-    std::vector<FlashUnit> plan;
-    for (const UnitVersion& u : units) {
-        if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), u.id) == wanted.end()) continue;
-        const PackageEntry* image = nullptr;
-        for (const PackageEntry& e : package.entries)
-            if (e.unit == u.id) image = &e;
-        if (image) plan.push_back({*image, u.version(), {}, kExitOk});
+        return report(ctx, data, {kExitBadFile, options.package + ": not meant for this gimbal (camera module " + std::to_string(cameraModule) + ")"}, "");
+    UpgradePlan plan;
+    if (Status p = planUpgrade(options.package, package, units, planOptions, plan); !p.ok()) return report(ctx, data, p, "");
+    data["plan"] = planJson(plan);
+    if (options.dryRun) {
+        data["dryRun"] = true;
+        return report(ctx, data, {}, planText(port, plan));
     }
-    if (plan.empty()) return report(ctx, data, {kExitBadFile, packagePath + ": no image for any unit of this gimbal (" + versionsText(units) + ")"}, "");
+    if (plan.write.empty()) {
+        data["units"] = json::array();
+        data["summary"] = "nothing to write";
+        return report(ctx, data, {}, port + ": nothing to write: every unit already runs the package's version (--all rewrites them)\n");
+    }
+    const Status interruptedBeforeWriting{kExitInterrupted, port + ": interrupted, nothing written"};
+    if (interrupted()) return report(ctx, data, interruptedBeforeWriting, "");
 
     std::string backupPath;
     s = gimbal.named(takeAutomaticBackup(calls(), port, ctx.backup, backupPath));
@@ -412,67 +468,70 @@ int cmdFlash(const Context& ctx, const std::string& packagePath, const std::vect
     if (ctx.json) emitLine({{"event", "backup"}, {"file", backupPath}});
     else if (backupPath.empty()) std::printf("%s: no automatic backup (--no-backup)\n", port.c_str());
     else std::printf("%s: configuration backed up to %s\n", port.c_str(), backupPath.c_str());
+    if (interrupted()) return report(ctx, data, interruptedBeforeWriting, "");
 
     std::vector<std::string> labels;
-    for (const FlashUnit& f : plan) labels.push_back(unitName(f.entry.unit));
+    for (const UpgradeItem& item : plan.write) labels.push_back(unitName(item.unit));
     ProgressView view(stdout, ctx.terminal, labels);
     auto progress = [&](size_t row, const std::string& state, int percent) {
         if (ctx.json) emitLine({{"event", "progress"}, {"unit", labels[row]}, {"state", state}, {"percent", percent}});
         else view.update(row, state, percent);
     };
-
-    bool anyWritten = false;
-    for (size_t row = 0; row < plan.size(); ++row) {
-        FlashUnit& f = plan[row];
-        const int unit = f.entry.unit;
-        std::vector<uint8_t> image;
-        if (Status r = readImage(packagePath, f.entry, image); !r.ok()) {
-            f.exit = r.exit;
-            f.outcome = r.message;
-            progress(row, "failed", -1);
-            continue;
-        }
-        progress(row, "requesting", 0);
-        if (Status r = fromCradleResult(UpdateFirmRequest(&unit), "firmware request"); !r.ok()) {
-            f.exit = r.exit;
-            f.outcome = r.message;
-            progress(row, "not written: " + r.message, -1);
-            continue;
-        }
-        // WriteFirm reports its percentage through this byte; it is sampled, as the program's timer does.
-        unsigned char percent = 0;
-        const int rc = runWithTicks(
-            [&] { return WriteFirm(&unit, image.data(), unsigned(image.size()), &percent); },
-            [&] { progress(row, "writing", std::atomic_ref<unsigned char>(percent).load(std::memory_order_relaxed)); });
-        if (Status r = fromCradleResult(rc, "firmware write"); !r.ok()) {
-            f.exit = r.exit;
-            f.outcome = r.message;
-            progress(row, "not written: " + r.message, -1);
-            continue;
-        }
-        progress(row, "written", 100);
-        std::this_thread::sleep_for(kPauseAfterWrite);
-        f.outcome = "written";
-        anyWritten = true;
-    }
-    view.finish();
-    if (anyWritten) SendStartFsApp();
+    UpgradeHooks hooks;
+    hooks.requesting = [&](size_t row) { progress(row, "requesting", 0); };
+    hooks.writing = [&](size_t row) { progress(row, "writing", 0); };
+    hooks.progress = [&](size_t row, int percent) { progress(row, "writing", percent); };
+    hooks.written = [&](size_t row) { progress(row, "written", 100); };
+    hooks.verifying = [&] {
+        for (size_t row = 0; row < labels.size(); ++row) progress(row, "rebooting, checking the version", -1);
+    };
+    hooks.stop = &stopRequest();
+    const UpgradeResult run = runUpgrade(plan.write, hooks);
 
     json list = json::array();
     std::vector<int> codes;
-    std::string text, summary;
-    for (const FlashUnit& f : plan) {
-        const std::string name = unitName(f.entry.unit);
-        list.push_back({{"unit", name}, {"from", f.from}, {"to", f.entry.version()}, {"written", f.exit == kExitOk}, {"outcome", f.outcome}});
-        codes.push_back(f.exit);
-        text += "  " + name + " " + f.from + " -> " + f.entry.version() + ": " + f.outcome + "\n";
-        summary += (summary.empty() ? "" : ", ") + name + " " + (f.exit == kExitOk ? f.from + "->" + f.entry.version() : "failed");
+    std::string text, summary, unproven, failures;
+    std::vector<std::string> written, notWritten;
+    for (size_t i = 0; i < plan.write.size(); ++i) {
+        const UpgradeItem& item = plan.write[i];
+        const UnitOutcome& u = run.units[i];
+        const UnitReport r = unitReport(item, u, run, i);
+        const std::string name = unitName(item.unit);
+        if (!ctx.json) view.update(i, r.exit == kExitOk ? "verified" : r.outcome, r.exit == kExitOk ? 100 : -1);
+        json entry = {{"unit", name}, {"from", item.from}, {"to", item.version()}, {"written", u.written()},
+                      {"verified", u.state == UnitOutcome::State::Verified}, {"outcome", r.outcome}, {"exitCode", r.exit}};
+        if (u.state == UnitOutcome::State::VersionMismatch && !u.reportedMissing) entry["reported"] = u.reported.version();
+        list.push_back(entry);
+        codes.push_back(r.exit);
+        text += "  " + name + " " + item.from + " -> " + item.version() + ": " + r.outcome + "\n";
+        summary += (summary.empty() ? "" : ", ") + name + " " + (r.exit == kExitOk ? item.from + "->" + item.version() : "failed");
+        (u.written() ? written : notWritten).push_back(name);
+        if (r.exit == kExitVerifyFailed) unproven += (unproven.empty() ? "" : "; ") + name + " " + r.outcome.substr(r.outcome.find("but ") + 4);
+        if (r.exit != kExitOk) failures += (failures.empty() ? "" : "; ") + name + " " + r.outcome;
     }
-    const int code = combined(codes);
-    Status outcome = code == kExitOk ? Status{} : Status{code, port + ": " + (code == kExitPartial ? "some units were not written" : "no unit was written")};
-    text = port + ": " + (anyWritten ? "rebooting" : "no module upgrade") + "\n" + text;
+    view.finish();
+    for (const UpgradeItem& item : plan.current) {
+        list.push_back({{"unit", unitName(item.unit)}, {"from", item.from}, {"to", item.version()}, {"written", false}, {"verified", true},
+                        {"outcome", "skipped: already at the package's version"}, {"exitCode", kExitOk}});
+        text += "  " + unitName(item.unit) + " " + item.from + ": already at the package's version, skipped\n";
+    }
+    auto names = [](const std::vector<std::string>& list) {
+        std::string joined;
+        for (const std::string& n : list) joined += (joined.empty() ? "" : ", ") + n;
+        return joined.empty() ? std::string("none") : joined;
+    };
+    const int code = flashExit(codes);
+    Status outcome;
+    if (code == kExitInterrupted)
+        outcome = {code, port + ": interrupted; written: " + names(written) + "; not written: " + names(notWritten)};
+    else if (code == kExitVerifyFailed)
+        outcome = {code, port + ": verification failed: " + unproven};
+    else if (code != kExitOk)
+        outcome = {code, port + ": " + failures};
+    text = port + ": " + (run.started ? "rebooted" : "no module upgrade") + "\n" + text;
     data["units"] = list;
-    data["summary"] = summary + (anyWritten ? "; rebooting" : "") + "; backup " + backupPath;
+    data["started"] = run.started;
+    data["summary"] = summary + (run.started ? "; rebooted" : "") + "; backup " + backupPath;
     return report(ctx, data, outcome, text);
 }
 

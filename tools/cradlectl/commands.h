@@ -31,7 +31,15 @@ int cmdConfigGet(const Context& ctx);
 int cmdConfigSet(const Context& ctx, const std::string& file);
 int cmdBackup(const Context& ctx, const std::string& file);
 int cmdRestore(const Context& ctx, const std::string& file, bool force, bool dryRun);
-int cmdFlash(const Context& ctx, const std::string& package, const std::vector<std::string>& units);
+struct FlashOptions {
+    std::string package;
+    std::vector<std::string> units;   // only these (names or numbers)
+    bool all = false;                 // also units already at the package's version
+    bool allowDowngrade = false;
+    bool dryRun = false;              // print the plan, write nothing
+    std::string sha256;               // refuse a package with another hash
+};
+int cmdFlash(const Context& ctx, const FlashOptions& options);
 int cmdCalibrate(const Context& ctx, const std::string& type);
 int cmdStartStop(const Context& ctx, bool start);
 int cmdMonitor(const Context& ctx, const std::string& format, double rateHz, long long count);

@@ -76,11 +76,14 @@ int main(int argc, char** argv) {
     restore->add_flag("--force", force, "restore onto a gimbal with another camera module, other units or other hardware versions");
     restore->add_flag("--dry-run", dryRun, "print what would change and write nothing");
 
-    std::string package;
-    std::vector<std::string> units;
-    auto* flash = app.add_subcommand("flash", "write the units' firmware from a package (backs up first)");
-    flash->add_option("PACKAGE", package, "firmware package (.bin)")->required();
-    flash->add_option("--unit", units, "only these units (IFB, MX, MY, MZ or a number); repeatable")->type_name("NAME");
+    FlashOptions flashOptions;
+    auto* flash = app.add_subcommand("flash", "write the units' firmware from a package (backs up first), then check the versions after the reboot");
+    flash->add_option("PACKAGE", flashOptions.package, "firmware package (.bin)")->required();
+    flash->add_option("--unit", flashOptions.units, "only these units (IFB, MX, MY, MZ or a number); repeatable")->type_name("NAME");
+    flash->add_flag("--all", flashOptions.all, "also rewrite units already at the package's version");
+    flash->add_flag("--allow-downgrade", flashOptions.allowDowngrade, "write an image older than the unit runs");
+    flash->add_flag("--dry-run", flashOptions.dryRun, "print the plan (units, from -> to) and write nothing");
+    flash->add_option("--sha256", flashOptions.sha256, "refuse the package unless its SHA-256 is HEX")->type_name("HEX");
 
     std::string calibrationType;
     auto* calibrate = app.add_subcommand("calibrate", "run a calibration until it is done or fails");
@@ -117,7 +120,7 @@ int main(int argc, char** argv) {
     if (*configSet) return cmdConfigSet(ctx, configFile);
     if (*backup) return cmdBackup(ctx, backupFile);
     if (*restore) return cmdRestore(ctx, restoreFile, force, dryRun);
-    if (*flash) return cmdFlash(ctx, package, units);
+    if (*flash) return cmdFlash(ctx, flashOptions);
     if (*calibrate) return cmdCalibrate(ctx, calibrationType);
     if (*start) return cmdStartStop(ctx, true);
     if (*stop) return cmdStartStop(ctx, false);

@@ -40,6 +40,7 @@ struct Options {
     std::string linkPath;                    // symlink to the pty slave; empty = a fresh temp path
     double lostSignalAfterS = -1.0;          // receiver signal reported lost from this time on (-1: never)
     double lostSignalForS = 0.0;             // ... for this long
+    std::vector<uint8_t> staleUnits;         // take images but keep reporting their old version after a reboot
 };
 
 constexpr size_t kTelemetryABytes = CRADLE_TELEMETRY_A_SIZE;

@@ -92,7 +92,12 @@ int scriptedWriteFirm(const int* unit, const unsigned char* image, unsigned int 
 
 int scriptedStartApp()
 {
-    return ScriptedCradle::with([](ScriptedCradle::State& s) { note(s, "SendStartFsApp"); return 1; });
+    return ScriptedCradle::with([](ScriptedCradle::State& s) {
+        note(s, "SendStartFsApp");
+        if (!s.versionRecordAfterStart.isEmpty())
+            s.versionRecord = s.versionRecordAfterStart;
+        return 1;
+    });
 }
 
 int scriptedUploadParameter(const unsigned char* record)

@@ -30,6 +30,8 @@ public:
         QByteArray telemetryA, telemetryB; // what GetLogCradleDataA/B put in
         QMap<int, int> requestResult;     // UpdateFirmRequest per unit (default 0)
         QMap<int, int> writeResult;       // WriteFirm per unit (default 0)
+        QByteArray versionRecordAfterStart; // once set, SendStartFsApp makes it the version record:
+                                            // the versions the gimbal reboots into
 
         QStringList calls;                // names of the calls, in order
         QByteArray lastParameterRecord;   // the 52 bytes handed to the last parameter call

@@ -13,6 +13,7 @@ QtObject {
     signal sigWrongFirmFile()
     signal sigFirmwareEntryTooLarge(string unitName, real imageBytes, real maxImageBytes)
     signal sigFirmwareEntryIncomplete(string unitName)
+    signal sigFirmwareVersionUnconfirmed(string unitName, string reportedVersion, string packageVersion, int reason)
     signal sigFirmclosed()
     signal sigFileUpgradeStart()
     signal sigFileUpgradeFinished()

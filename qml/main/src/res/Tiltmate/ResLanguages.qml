@@ -186,4 +186,7 @@ Item {
     property string qsTr_STR_ID_241: qsTr("恢复升级前配置")
     property string qsTr_STR_ID_242: qsTr("不备份直接升级")
     property string qsTr_STR_ID_243: qsTr("如果该设备无法读取参数，可点击【不备份直接升级】。")
+    property string qsTr_STR_ID_247: qsTr("%1 升级后报告的版本为 %2，不是固件包中的 %3，请重新升级！")
+    property string qsTr_STR_ID_248: qsTr("%1 升级后未出现在云台的版本报告中，无法确认固件包中的 %2 已生效！")
+    property string qsTr_STR_ID_249: qsTr("升级后云台未应答版本查询，无法确认 %1 已运行固件包中的 %2！")
 }

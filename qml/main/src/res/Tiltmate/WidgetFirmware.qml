@@ -16,8 +16,9 @@ Item {
     property alias upgradeBackup: upgradeBackup
     property alias upgradeWithoutBackupButton: upgradeWithoutBackupButton
 
-    // One package may skip several entries: each adds its line to the open warning.
-    function showSkippedEntry(text) {
+    // One package may skip several entries, or an upgrade leave several units unconfirmed: each adds
+    // its line to the open warning.
+    function showUnitWarning(text) {
         var adding = g_messageDlg.visible && g_messageDlg.messageBoxType === 1
         g_messageDlg.messageBoxType = 1
         g_messageDlg.information = adding ? g_messageDlg.information + "\n" + text : text
@@ -216,10 +217,16 @@ Item {
             browseButton.enabled = true
         }
         function onSigFirmwareEntryTooLarge(unitName, imageBytes, maxImageBytes) {
-            firmwarePage.showSkippedEntry(resLanguages.qsTr_STR_ID_210.arg(unitName).arg(String(imageBytes)).arg(String(maxImageBytes)))
+            firmwarePage.showUnitWarning(resLanguages.qsTr_STR_ID_210.arg(unitName).arg(String(imageBytes)).arg(String(maxImageBytes)))
         }
         function onSigFirmwareEntryIncomplete(unitName) {
-            firmwarePage.showSkippedEntry(resLanguages.qsTr_STR_ID_211.arg(unitName))
+            firmwarePage.showUnitWarning(resLanguages.qsTr_STR_ID_211.arg(unitName))
+        }
+        function onSigFirmwareVersionUnconfirmed(unitName, reportedVersion, packageVersion, reason) {
+            var text = reason === 0 ? resLanguages.qsTr_STR_ID_247.arg(unitName).arg(reportedVersion).arg(packageVersion)
+                     : reason === 1 ? resLanguages.qsTr_STR_ID_248.arg(unitName).arg(packageVersion)
+                     : resLanguages.qsTr_STR_ID_249.arg(unitName).arg(packageVersion)
+            firmwarePage.showUnitWarning(text)
         }
         function onSigWrongFirmFile() {
             g_messageDlg.messageBoxType = 2
