@@ -28,6 +28,7 @@ inline const char* exitCodeName(int code) {
     case kExitVerifyFailed: return "verification failed";
     case kExitPartial: return "partial success";
     case kExitBadFile: return "bad file";
+    case 130: return "interrupted";  // cradlectl's SIGINT/SIGTERM exit, 128 + SIGINT as shells report it
     default: return "failed";
     }
 }
