@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <deque>
 #include <functional>
+#include <sstream>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -94,7 +95,8 @@ int main(int argc, char** argv) {
         unsetenv(kWorkerPortVariable);
     }
 
-    CLI::App app{"cradlectl: read, configure, back up, restore and flash the gimbal over its serial port."};
+    // Named here, not from argv[0]: the help (and the man page made from it) reads the same however started.
+    CLI::App app{"cradlectl: read, configure, back up, restore and flash the gimbal over its serial port.", "cradlectl"};
     app.set_version_flag("--version", std::string("cradlectl ") + TILTMATE_VERSION);
     app.fallthrough();
     app.require_subcommand(1);
@@ -171,14 +173,21 @@ int main(int argc, char** argv) {
     // Set last: a subcommand copies its parent's footer when it is made, and the exit codes belong here once.
     app.footer(allExamples() + "\n" + kExitCodesHelp);
 
-    auto finish = [&](int code) { return outputFailed() ? int(procedures::kExitFailure) : interrupted() ? kExitInterrupted : code; };
+    // An interrupt is the command's to report (report() and the workers' parent do); a failed write is this.
+    auto finish = [&](int code) { return outputFailed() ? int(procedures::kExitFailure) : code; };
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         // --help and --version end here too (exit code 0), and print as usual.
         bool json = ctx.worker;
         for (int i = 1; i < argc; ++i) json = json || std::string(argv[i]) == "--json";
-        if (e.get_exit_code() == 0 || !json) return finish(app.exit(e) == 0 ? procedures::kExitOk : procedures::kExitUsage);
+        if (e.get_exit_code() == 0 || !json) {
+            std::ostringstream out, err;
+            const int code = app.exit(e, out, err) == 0 ? procedures::kExitOk : procedures::kExitUsage;
+            writeOut(out.str());
+            writeErr(err.str());
+            return finish(code);
+        }
         ctx.json = true;
         report(ctx, {{"command", parsedCommand(app)}, {"port", nullptr}}, {procedures::kExitUsage, e.what()}, "");
         return finish(procedures::kExitUsage);

@@ -26,7 +26,9 @@ namespace {
 
 constexpr const char* kSelf = "/proc/self/exe";
 
-bool start(Worker& w, const sigset_t& childMask) {
+// Started with SIGINT/SIGTERM blocked (as they are here): the worker unblocks them once its handlers are in
+// place, so a stop passed on at once is never lost or fatal.
+bool start(Worker& w) {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) return false;
     posix_spawn_file_actions_t actions;
@@ -36,9 +38,8 @@ bool start(Worker& w, const sigset_t& childMask) {
     // so every worker sees exactly one request to stop.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setsigmask(&attributes, &childMask);
 
     std::vector<std::string> args = w.args;
     args.insert(args.begin(), "cradlectl");
@@ -108,12 +109,9 @@ void runWorkers(std::vector<Worker>& workers, const std::function<void(Worker&, 
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigprocmask(SIG_BLOCK, &stopSignals, &previous);
-    sigset_t childMask = previous;
-    sigdelset(&childMask, SIGINT);
-    sigdelset(&childMask, SIGTERM);
 
     for (Worker& w : workers)
-        if (!start(w, childMask)) {
+        if (!start(w)) {
             w.exitCode = kExitFailure;
             if (onEnd) onEnd(w);
         }
