@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "configuration.h"
 #include "gimbal.h"
 #include "report.h"
 
@@ -22,11 +23,15 @@ int cmdParamsSet(const Context& ctx, const std::vector<std::string>& assignments
 int cmdConfigGet(const Context& ctx);
 int cmdConfigSet(const Context& ctx, const std::string& file);
 int cmdBackup(const Context& ctx, const std::string& file);
-int cmdRestore(const Context& ctx, const std::string& file);
+int cmdRestore(const Context& ctx, const std::string& file, bool force, bool dryRun);
 int cmdFlash(const Context& ctx, const std::string& package, const std::vector<std::string>& units);
 int cmdCalibrate(const Context& ctx, const std::string& type);
 int cmdStartStop(const Context& ctx, bool start);
 int cmdMonitor(const Context& ctx, const std::string& format, double rateHz, long long count);
 int cmdDiff(const Context& ctx, const std::string& a, const std::string& b);
+
+// One difference as diff and a restore's plan print it ("parameter 07: 2 -> 5") and as JSON.
+std::string differenceText(const procedures::Difference& d);
+nlohmann::ordered_json differenceJson(const procedures::Difference& d);
 
 }  // namespace cradlectl

@@ -36,8 +36,11 @@ With --json each command prints JSON lines: progress events ("event", "port", "t
 one result object ("schema", "command", "port", "exitCode", "exitClass", and "error" on failure); with
 several ports each port's result as it finishes, then the combined result with "ports". -p may be given
 several times: each port is served by a worker process of its own.
-Automatic backups before a flash go to the desktop program's data folder ($XDG_DATA_HOME/Tiltmate/Tiltmate);
-the newest ten are kept, backups saved or renamed by hand never removed.)";
+Automatic backups before a restore or a flash go to the desktop program's data folder
+($XDG_DATA_HOME/Tiltmate/Tiltmate) or --backup-dir; the newest ten of each port are kept (--keep),
+backups saved or renamed by hand never removed.
+Restore checks every value against what a gimbal can hold before writing anything (exit 9), and
+stops between two writes on Ctrl-C or SIGTERM, saying what was written (exit 130).)";
 
 // Shown under each command's help, and all together under the program's.
 struct Examples {
@@ -116,6 +119,10 @@ int main(int argc, char** argv) {
         sub->footer(examplesOf(path));
         return sub;
     };
+    app.add_option("--backup-dir", ctx.backup.folder, "folder of the automatic backups before restore and flash")->type_name("DIR");
+    app.add_option("--keep", ctx.backup.keep, "automatic backups kept per port (default 10)")->type_name("N")->check(CLI::Range(size_t(1), size_t(100000)));
+    app.add_flag("--no-backup", [&](int64_t) { ctx.backup.enabled = false; },
+                 "no automatic backup before restore or flash (for units that cannot answer parameter reads)");
 
     auto* ports = command(&app, "ports", "ports", "list the serial ports (all, or those given with -p) with their USB adapter");
     auto* info = command(&app, "info", "info", "the units and their versions");
@@ -142,8 +149,11 @@ int main(int argc, char** argv) {
     std::string backupFile, restoreFile;
     auto* backup = command(&app, "backup", "backup", "save versions, parameters 0-20 and the configuration to a file");
     backup->add_option("FILE", backupFile, "backup file, - for standard output")->required();
-    auto* restore = command(&app, "restore", "restore", "check a backup, write it, save, read back and verify");
+    bool force = false, dryRun = false;
+    auto* restore = command(&app, "restore", "restore", "check a backup, back up the gimbal, write the backup, save, read back and verify");
     restore->add_option("FILE", restoreFile, "backup file")->required();
+    restore->add_flag("--force", force, "restore onto a gimbal with another camera module, other units or other hardware versions");
+    restore->add_flag("--dry-run", dryRun, "print what would change and write nothing");
 
     std::string package;
     std::vector<std::string> units;
@@ -217,7 +227,7 @@ int main(int argc, char** argv) {
         {configSet, true, [&] { return cmdConfigSet(ctx, configFile); }},
         // To a file, several gimbals would overwrite each other's backup; to standard output each is a line.
         {backup, backupFile == "-", [&] { return cmdBackup(ctx, backupFile); }},
-        {restore, true, [&] { return cmdRestore(ctx, restoreFile); }},
+        {restore, true, [&] { return cmdRestore(ctx, restoreFile, force, dryRun); }},
         {flash, false, [&] { return cmdFlash(ctx, package, units); }},   // reads the package once, then per port
         {calibrate, true, [&] { return cmdCalibrate(ctx, calibrationType); }},
         {start, true, [&] { return cmdStartStop(ctx, true); }},

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "configuration.h"
 #include "units.h"
 
 namespace cradlectl {
@@ -21,6 +22,7 @@ struct Context {
     bool worker = false;               // run by another cradlectl for one of its ports (see workers.h)
     std::vector<std::string> ports;
     std::vector<std::string> args;     // the command line after the program name: what a worker is given
+    procedures::BackupPolicy backup;   // automatic backups before a restore or a flash
 };
 
 // Prints a command's outcome: the text (human) or the data as the result object (JSON); the error also on
