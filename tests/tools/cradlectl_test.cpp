@@ -632,6 +632,13 @@ TEST_F(Cradlectl, SeveralPortsGivePartialSuccessOnlyWhenOneSucceeded) {
     EXPECT_EQ(run({"-p", good.link(), "-p", missing, "params", "get", "0"}, &out), kExitPartial);
     EXPECT_NE(out.find(good.link() + ": ok\n  0=4\n"), std::string::npos) << out;
     EXPECT_NE(out.find(missing + ": port not found: "), std::string::npos) << out;
+
+    // Several gimbals back up into a folder, a file per port.
+    Sim other(path("g1"));
+    ASSERT_TRUE(other.ready());
+    ASSERT_EQ(mkdir(path("station").c_str(), 0700), 0);
+    EXPECT_EQ(run({"-p", good.link(), "-p", other.link(), "backup", path("station")}), kExitOk);
+    for (const char* name : {"station/g0.json", "station/g1.json"}) EXPECT_TRUE(json::parse(read(name), nullptr, false).contains("config")) << name;
 }
 
 // What the command prints cannot be written: exit 1, whatever the command itself achieved.

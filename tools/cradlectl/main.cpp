@@ -1,6 +1,7 @@
 // cradlectl: the gimbal's configuration tool for scripts and production lines, on the Cradle library.
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <sstream>
 #include <unistd.h>
@@ -54,7 +55,7 @@ constexpr Examples kExamples[] = {
     {"params set", "cradlectl -p ttyUSB0 params set 1=2 4=1"},
     {"config get", "cradlectl --json -p ttyUSB0 config get > config.json"},
     {"config set", "cradlectl -p ttyUSB0 config set config.json"},
-    {"backup", "cradlectl -p ttyUSB0 backup gimbal.json\n  cradlectl -p ttyUSB0 backup - | less"},
+    {"backup", "cradlectl -p ttyUSB0 backup gimbal.json\n  cradlectl -p ttyUSB0 -p ttyUSB1 backup station-backups/"},
     {"restore", "cradlectl -p ttyUSB0 restore gimbal.json"},
     {"flash", "cradlectl -p ttyUSB0 -p ttyUSB1 flash firmware.bin\n  cradlectl -p ttyUSB0 flash firmware.bin --unit MX"},
     {"calibrate", "cradlectl -p ttyUSB0 calibrate horizontal"},
@@ -148,7 +149,7 @@ int main(int argc, char** argv) {
 
     std::string backupFile, restoreFile;
     auto* backup = command(&app, "backup", "backup", "save versions, parameters 0-20 and the configuration to a file");
-    backup->add_option("FILE", backupFile, "backup file, - for standard output")->required();
+    backup->add_option("FILE", backupFile, "backup file, - for standard output, or a folder for one file per port")->required();
     bool force = false, dryRun = false;
     auto* restore = command(&app, "restore", "restore", "check a backup, back up the gimbal, write the backup, save, read back and verify");
     restore->add_option("FILE", restoreFile, "backup file")->required();
@@ -213,6 +214,12 @@ int main(int argc, char** argv) {
     if (const auto repeated = repeatedPorts(ctx.ports); !repeated.empty())
         return finish(report(ctx, {{"command", name}, {"port", nullptr}}, {procedures::kExitUsage, "port " + repeated.front() + " is named twice"}, ""));
 
+    // A folder as the backup file: one file per port in it, named after the port.
+    const bool backupToFolder = *backup && std::filesystem::is_directory(backupFile);
+    auto backupTarget = [&] {
+        if (!backupToFolder || ctx.ports.size() != 1) return backupFile;
+        return (std::filesystem::path(backupFile) / (std::filesystem::path(ctx.ports[0]).filename().string() + ".json")).string();
+    };
     struct Command {
         CLI::App* parsed;
         bool perPort;   // run once per port in workers when several are given
@@ -225,8 +232,8 @@ int main(int argc, char** argv) {
         {paramsSet, true, [&] { return cmdParamsSet(ctx, assignments); }},
         {configGet, true, [&] { return cmdConfigGet(ctx); }},
         {configSet, true, [&] { return cmdConfigSet(ctx, configFile); }},
-        // To a file, several gimbals would overwrite each other's backup; to standard output each is a line.
-        {backup, backupFile == "-", [&] { return cmdBackup(ctx, backupFile); }},
+        // Several gimbals write into a folder or to standard output; to one file they would overwrite each other.
+        {backup, backupFile == "-" || backupToFolder, [&] { return cmdBackup(ctx, backupTarget()); }},
         {restore, true, [&] { return cmdRestore(ctx, restoreFile, force, dryRun); }},
         {flash, false, [&] { return cmdFlash(ctx, package, units); }},   // reads the package once, then per port
         {calibrate, true, [&] { return cmdCalibrate(ctx, calibrationType); }},
