@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <map>
+#include <set>
 #include <nlohmann/json.hpp>
 #include <poll.h>
 #include <spawn.h>
@@ -710,29 +711,34 @@ TEST_F(Cradlectl, UsageErrorsAndTyposSayWhatIsWrong) {
     EXPECT_NE(help.find("Exit codes"), std::string::npos);
 }
 
-// SIGTERM to the parent of two workers that wait on silent gimbals: each port's result, then exit 130.
+// SIGTERM to the parent of two restoring workers: it reaches both, each stops between two writes and
+// says what it wrote, each port's result is printed, and the parent exits 130.
 TEST_F(Cradlectl, AnInterruptReachesEveryWorkerAndEachPortIsReported) {
-    Sim a(path("s0"), {"--silent"}), b(path("s1"), {"--silent"});
+    // Parameter writes are answered late, so both restores are still writing when the signal comes.
+    Sim a(path("g0"), {"--fault", "0x72:delay=700"}), b(path("g1"), {"--fault", "0x72:delay=700"});
     ASSERT_TRUE(a.ready() && b.ready());
-    auto parent = start({"--json", "-p", a.link(), "-p", b.link(), "info"});
-    // Wait (bounded) until both workers run: the parent's children in /proc.
-    const std::string children = "/proc/" + std::to_string(parent->pid()) + "/task/" + std::to_string(parent->pid()) + "/children";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    size_t running = 0;
-    while (running < 2 && std::chrono::steady_clock::now() < deadline) {
-        std::ifstream in(children);
-        running = 0;
-        for (std::string pid; in >> pid;) ++running;
-        if (running < 2) poll(nullptr, 0, 10);
+    ASSERT_EQ(run({"-p", a.link(), "backup", path("good.json")}), kExitOk);
+    auto parent = start({"--json", "-p", a.link(), "-p", b.link(), "restore", path("good.json")});
+    std::set<std::string> writing;
+    for (std::string line; writing.size() < 2 && !(line = parent->line()).empty();) {
+        const json event = json::parse(line, nullptr, false);
+        if (event.value("step", "") == "writing parameters 0-16") writing.insert(event.value("port", ""));
     }
-    ASSERT_EQ(running, 2u);
+    ASSERT_EQ(writing.size(), 2u);
     parent->signal(SIGTERM);
     std::string out;
     EXPECT_EQ(parent->finish(&out), cradlectl::kExitInterrupted);
-    const std::vector<json> lines = jsonLines(out);
-    ASSERT_EQ(lines.size(), 3u) << out;
-    EXPECT_EQ(lines[2]["exitClass"], "interrupted");
-    EXPECT_EQ(lines[2]["ports"].size(), 2u);
+    size_t results = 0;
+    for (const json& line : jsonLines(out)) {
+        if (line.contains("event") || !line["port"].is_string()) continue;
+        ++results;
+        EXPECT_EQ(line["exitCode"], cradlectl::kExitInterrupted) << line.dump();
+        EXPECT_EQ(line["written"], json::parse(R"(["parameters 0-16"])")) << line.dump();
+    }
+    EXPECT_EQ(results, 2u) << out;
+    const json combined = json::parse(out.substr(out.rfind("\n{") + 1), nullptr, false);
+    EXPECT_EQ(combined["exitClass"], "interrupted");
+    EXPECT_EQ(combined["ports"].size(), 2u);
 }
 
 }  // namespace
