@@ -576,7 +576,8 @@ TEST_F(Cradlectl, EverySpellingOfThePortsStartsOneWorkerPerPort) {
     };
     const std::vector<Case> cases = {
         {{"-p" + a, "-p" + b, "info"}, kExitPortNotFound, {a, b}},
-        {{"-p", a, b, "info"}, kExitPortNotFound, {a, b}},
+        {{"-p", a, b, "info"}, kExitUsage, {}},                 // one port per -p
+        {{"params", "get", "-p", a, "0", "-p", b, "1"}, kExitPortNotFound, {a, b}},
         {{"--port=" + a, "--port", b, "info"}, kExitPortNotFound, {a, b}},
         {{"info", "-p", a, "-p" + b}, kExitPortNotFound, {a, b}},
         {{"-p", a, "params", "get", "0", "-p", b}, kExitPortNotFound, {a, b}},

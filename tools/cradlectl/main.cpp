@@ -109,8 +109,10 @@ int main(int argc, char** argv) {
     // place keeps its own list, joined after parsing.
     std::deque<std::vector<std::string>> portLists;
     auto common = [&](CLI::App* on) {
+        // One port per -p: otherwise "params get -p A 0 1" would take 0 and 1 for ports.
         on->add_option("-p,--port", portLists.emplace_back(), "serial port (/dev/ttyUSB0 or ttyUSB0); repeat for several gimbals")
-            ->type_name("PORT");
+            ->type_name("PORT")
+            ->allow_extra_args(false);
         on->add_flag("--json", ctx.json, "machine-readable output (JSON lines)");
     };
     common(&app);
