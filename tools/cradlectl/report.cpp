@@ -49,7 +49,7 @@ json resultObject(const Context& ctx, const json& data, const Status& status) {
 
 int report(const Context& ctx, json data, const Status& given, const std::string& text) {
     // A command that finished although asked to stop says so, and its exit code agrees with its line.
-    const Status status = given.ok() && interrupted() ? Status{kExitInterrupted, "interrupted"} : given;
+    const Status status = given.ok() && interrupted() ? Status{kExitInterrupted, "interrupted after the command had finished"} : given;
     if (ctx.json) {
         json result = resultObject(ctx, data, status);
         // A worker also hands its parent the human text, for a parent that prints text.
