@@ -1,8 +1,9 @@
 // cradlectl run as a program against gimbal-sim: each command's success path, its exit code for a
-// missing port and for a silent gimbal, backup -> change -> restore, a corrupt backup refused without a
-// write, flash on two gimbals at once, the pruning of automatic backups, and its face: one worker per
-// port however -p is spelled, combined exit codes, failed output, usage errors, interrupts, and every JSON
-// line checked against the schema in docs/cradlectl-json.md.
+// missing port and for a silent gimbal, backup -> change -> restore, a corrupt backup, values no gimbal
+// can hold and a foreign gimbal refused without a write, a dry run, a read-back that differs, Ctrl-C
+// during a restore, unwritable backups, flash on two gimbals at once, the pruning of automatic backups,
+// and the tool's face: one worker per port however -p is spelled, combined exit codes, failed output,
+// usage errors, interrupts of several ports, and every JSON line checked against docs/cradlectl-json.md.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -401,23 +402,25 @@ TEST_F(Cradlectl, InterruptedRestoreSaysWhatWasWritten) {
     Sim sim(path("g0"), {"--fault", "0x72:delay=700"});
     ASSERT_TRUE(sim.ready());
     ASSERT_EQ(run({"-p", sim.link(), "backup", path("good.json")}), kExitOk);
-    ASSERT_EQ(run({"-p", sim.link(), "params", "set", "7=5"}), kExitOk);
-    auto restore = start({"--json", "-p", sim.link(), "restore", path("good.json")});
-    for (std::string line; (line = restore->line()) != "";)
-        if (json::parse(line, nullptr, false).value("step", "") == "writing parameters 0-16") break;
-    // A single-port restore runs in this one process: nothing of its own to stop besides it.
-    std::ifstream children("/proc/" + std::to_string(restore->pid()) + "/task/" + std::to_string(restore->pid()) + "/children");
-    std::string childList;
-    std::getline(children, childList);
-    EXPECT_EQ(childList, "");
-    restore->signal(SIGINT);
-    std::string out;
-    EXPECT_EQ(restore->finish(&out), kExitInterrupted);
-    const json result = json::parse(out.substr(out.rfind("\n{") + 1), nullptr, false);
-    EXPECT_EQ(result["written"], json::parse(R"(["parameters 0-16"])")) << out;
-    EXPECT_EQ(result["error"].get<std::string>().find("written: parameters 0-16; not written: parameters 17-20, configuration (saved)")
-                  != std::string::npos, true) << out;
-    EXPECT_NE(sim.parameters().find(" 7=2 "), std::string::npos) << "the first record was written whole";
+    for (const int sig : {SIGINT, SIGTERM}) {
+        ASSERT_EQ(run({"-p", sim.link(), "params", "set", "7=5"}), kExitOk);
+        auto restore = start({"--json", "-p", sim.link(), "restore", path("good.json")});
+        for (std::string line; (line = restore->line()) != "";)
+            if (json::parse(line, nullptr, false).value("step", "") == "writing parameters 0-16") break;
+        // A single-port restore runs in this one process: nothing of its own to stop besides it.
+        std::ifstream children("/proc/" + std::to_string(restore->pid()) + "/task/" + std::to_string(restore->pid()) + "/children");
+        std::string childList;
+        std::getline(children, childList);
+        EXPECT_EQ(childList, "");
+        restore->signal(sig);
+        std::string out;
+        EXPECT_EQ(restore->finish(&out), kExitInterrupted) << sig;
+        const json result = json::parse(out.substr(out.rfind("\n{") + 1), nullptr, false);
+        EXPECT_EQ(result["written"], json::parse(R"(["parameters 0-16"])")) << out;
+        EXPECT_NE(result.value("error", "").find("written: parameters 0-16; not written: parameters 17-20, configuration (saved)"),
+                  std::string::npos) << out;
+        EXPECT_NE(sim.parameters().find(" 7=2 "), std::string::npos) << "the first record was written whole";
+    }
 }
 
 TEST_F(Cradlectl, ABackupThatCannotBeWrittenFailsWithoutSayingSaved) {
