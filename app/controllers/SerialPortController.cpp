@@ -5,13 +5,12 @@
 #include <QSerialPortInfo>
 
 #include "PortDiagnosis.h"
+#include "PortFolders.h"
 
 namespace {
 // Extra device paths, ':'-separated, offered after the system's ports so that a simulated gimbal
 // on a pseudo-terminal can be chosen; the library opens such a path as given.
 constexpr char kExtraPortsVariable[] = "TILTMATE_EXTRA_PORTS";
-// Where the system's serial device nodes appear and vanish.
-constexpr char kDeviceFolder[] = "/dev";
 // udev creates the node, then sets its group and links; one refresh after the burst is enough.
 constexpr int kSettleMs = 400;
 
@@ -98,7 +97,7 @@ SerialPortController::SerialPortController(QObject* parent)
 
 void SerialPortController::watchPortFolders(const QStringList& extraPaths)
 {
-    QStringList folders{QString::fromLatin1(kDeviceFolder)};
+    QStringList folders = systemPortFolders();
     for (const QString& path : extraPaths)
         folders.append(QFileInfo(path).absolutePath());
     folders.removeDuplicates();

@@ -10,9 +10,11 @@ namespace cradle::platform {
 using PortHandle = intptr_t;
 constexpr PortHandle kNoPort = -1;
 
-enum class OpenStatus { Ok, OpenFailed, SettingsFailed };
+// InUse: another program holds the port (where the system can tell).
+enum class OpenStatus { Ok, OpenFailed, SettingsFailed, InUse };
 
-// The device path for a port name: a name with '/' as given, any other under the device folder.
+// The device path for a port name: on POSIX a name with '/' as given, any other under the device
+// folder; on Windows "\\.\" and the name (so COM10 and above open), a name already in that form as given.
 std::string devicePath(const std::string& portName);
 // Opens for exclusive use and applies the mode text ("baud=%d parity=%c data=%d stop=%d").
 OpenStatus openPort(const std::string& path, const std::string& modeText, PortHandle& handle);
@@ -34,7 +36,7 @@ public:
     ~Waker() { release(); }
     Waker(const Waker&) = delete;
     Waker& operator=(const Waker&) = delete;
-    // Takes a descriptor; false when none can be had.
+    // Takes a descriptor (an event on Windows); false when none can be had.
     bool create();
     void release();
     void wake();  // does nothing before create()
@@ -44,10 +46,14 @@ public:
     Event wait(PortHandle port);
 
 private:
-    int fd_ = -1;
+    intptr_t native_ = -1;  // the eventfd, or the event's handle
 };
 
 // Best effort: the link threads ask for a higher priority; an ordinary user may not get it.
 void raiseCurrentThreadPriority();
+
+// True while the process ends with the library's threads already gone (Windows ends every thread
+// before it unloads the DLL, perhaps while one held a lock): nothing may then be joined or locked.
+bool processIsEnding();
 
 }  // namespace cradle::platform

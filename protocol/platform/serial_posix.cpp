@@ -169,23 +169,24 @@ ReadStatus readQueued(PortHandle handle, uint8_t* buffer, size_t capacity, size_
 
 bool Waker::create() {
     release();
-    fd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    return fd_ >= 0;
+    native_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    return native_ >= 0;
 }
 
 void Waker::release() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    if (native_ >= 0) ::close(static_cast<int>(native_));
+    native_ = -1;
 }
 
 void Waker::wake() {
-    if (fd_ < 0) return;
+    if (native_ < 0) return;
     const uint64_t one = 1;
-    [[maybe_unused]] ssize_t n = ::write(fd_, &one, sizeof one);
+    [[maybe_unused]] ssize_t n = ::write(static_cast<int>(native_), &one, sizeof one);
 }
 
 Waker::Event Waker::wait(PortHandle port) {
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {static_cast<int>(port), POLLIN, 0}};
+    const int fd = static_cast<int>(native_);
+    pollfd fds[2] = {{fd, POLLIN, 0}, {static_cast<int>(port), POLLIN, 0}};
     const nfds_t count = port >= 0 ? 2 : 1;
     for (;;) {
         const int ready = ::poll(fds, count, -1);
@@ -195,7 +196,7 @@ Waker::Event Waker::wait(PortHandle port) {
     }
     if (fds[0].revents & POLLIN) {
         uint64_t value;
-        [[maybe_unused]] ssize_t n = ::read(fd_, &value, sizeof value);
+        [[maybe_unused]] ssize_t n = ::read(fd, &value, sizeof value);
         return Event::Woken;
     }
     // A hung-up line may also report input; what it still holds is of no use.
@@ -208,5 +209,8 @@ void raiseCurrentThreadPriority() {
     // Per-thread nice value on Linux; failing without privileges is expected and harmless.
     [[maybe_unused]] int ignored = ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kAboveNormalNice);
 }
+
+// exit() runs the static destructors while the library's threads still run, so they can be joined.
+bool processIsEnding() { return false; }
 
 }  // namespace cradle::platform

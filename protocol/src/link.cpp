@@ -27,7 +27,15 @@ Link& Link::instance() {
     return link;
 }
 
-Link::~Link() { shutdown(); }
+Link::~Link() {
+    // A program that ends without closing: join the threads, unless the system has ended them already.
+    if (!platform::processIsEnding()) {
+        shutdown();
+        return;
+    }
+    for (std::thread* thread : {&reader_, &parserThread_, &watchdog_})
+        if (thread->joinable()) thread->detach();
+}
 
 bool Link::configure(const Settings& settings, bool reportErrors) {
     std::lock_guard lock(portLock_);
@@ -42,6 +50,9 @@ bool Link::configure(const Settings& settings, bool reportErrors) {
     switch (platform::openPort(settings.path, mode, handle)) {
     case platform::OpenStatus::OpenFailed:
         if (reportErrors) lastError_ = CRADLE_SERIAL_OPEN_FAILED;
+        return false;
+    case platform::OpenStatus::InUse:
+        if (reportErrors) lastError_ = CRADLE_SERIAL_IN_USE;
         return false;
     case platform::OpenStatus::SettingsFailed:
         portOpen_ = false;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "files.h"
+
 namespace cradle {
 namespace {
 constexpr const char* kAppendMode = "ab+";
@@ -27,16 +29,20 @@ void RuntimeLog::append(const uint8_t* data, size_t length) {
     std::fseek(file_, 0, SEEK_END);  // "ab+" may have left the position elsewhere
     const long position = std::ftell(file_);
     if (position >= 0 && position + static_cast<long>(length) > kLogRotateBytes) {
-        // rename() replaces the old backup only when it succeeds; the open stream follows the file.
+        // Closed before the move, since Windows moves no open file; the move replaces the old
+        // backup only when it succeeds.
+        std::fclose(file_);
+        file_ = nullptr;
         const std::string backup = path_ + kLogBackupSuffix;
-        if (std::rename(path_.c_str(), backup.c_str()) != 0) {
-            // Cannot rotate (a folder without write access, say): stop rather than pass the limit.
-            if (position + static_cast<long>(std::strlen(kRotationFailedNotice)) <= kLogRotateBytes)
+        if (!platform::replaceFile(path_.c_str(), backup.c_str())) {
+            // Cannot rotate (a folder without write access, say): stop rather than pass the limit,
+            // and say so where the log was, if that still fits.
+            file_ = std::fopen(path_.c_str(), kAppendMode);
+            if (file_ && position + static_cast<long>(std::strlen(kRotationFailedNotice)) <= kLogRotateBytes)
                 std::fputs(kRotationFailedNotice, file_);
             close();
             return;
         }
-        std::fclose(file_);
         // If the log cannot be reopened, logging stops here rather than touching a closed stream.
         file_ = std::fopen(path_.c_str(), kAppendMode);
         if (!file_) return;

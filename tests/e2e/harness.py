@@ -116,6 +116,13 @@ class Hook:
         check(reply["ok"], f"item {select_} did not appear within {ceiling_s} s")
         return reply
 
+    def wait_for_gone(self, ceiling_s=30, **select_):
+        """Waits until no shown item matches, e.g. until a closing popup has gone (looks again every 50 ms)."""
+        deadline = time.monotonic() + ceiling_s
+        while self.request("find", select=select_, props=[], texts=False)["ok"]:
+            check(time.monotonic() < deadline, f"item {select_} still shown after {ceiling_s} s")
+            time.sleep(0.05)
+
     def wait_for(self, prop, pattern, ceiling_s=30, **select_):
         """Waits until the item's property, as text, matches the whole pattern."""
         reply = self.request("wait", ceiling_s=ceiling_s + 10, select=select_, prop=prop, pattern=pattern,

@@ -50,7 +50,7 @@ TEST_F(RuntimeLogTest, RefusesMissingOrOverlongPaths) {
     RuntimeLog log;
     EXPECT_FALSE(log.open(nullptr));
     EXPECT_FALSE(log.open(std::string(kLogPathCapacity, 'x').c_str()));
-    EXPECT_FALSE(log.open((dir_ / "missing" / "raw.log").c_str()));
+    EXPECT_FALSE(log.open((dir_ / "missing" / "raw.log").string().c_str()));
     EXPECT_FALSE(log.isOpen());
 }
 
@@ -72,7 +72,9 @@ TEST_F(RuntimeLogTest, StopsLoggingWhenTheFileCannotBeReopened) {
     RuntimeLog log;
     ASSERT_TRUE(log.open(path_.c_str()));
     append(log, std::string(kLogRotateBytes, 'a'));
-    fs::remove_all(dir_);  // the folder is gone: rotation cannot reopen the log
+    std::error_code kept;
+    fs::remove_all(dir_, kept);  // the folder is gone: rotation cannot reopen the log
+    if (kept) GTEST_SKIP() << "this system removes no folder that holds an open file";
     append(log, "more");
     EXPECT_FALSE(log.isOpen());
     append(log, "and more");  // must not touch the closed stream

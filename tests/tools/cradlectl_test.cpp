@@ -236,6 +236,10 @@ TEST_F(Cradlectl, EveryCommandWorksAgainstTheSimulator) {
     EXPECT_EQ(run({"-p", port, "stop"}), kExitOk);
     EXPECT_EQ(run({"-p", port, "calibrate", "horizontal"}), kExitOk);
     EXPECT_EQ(run({"-p", port, "calibrate", "sideways"}), kExitUsage);
+    // A unit that answers "done" at once has finished as well.
+    Sim doneAtOnce(path("g1"), {"--control-fault", "0x25:2:status=1"});
+    ASSERT_TRUE(doneAtOnce.ready());
+    EXPECT_EQ(run({"-p", doneAtOnce.link(), "calibrate", "horizontal"}), kExitOk);
 
     ASSERT_EQ(run({"-p", port, "monitor", "--count", "3", "--format", "json", "--rate", "50"}, &out), kExitOk);
     std::istringstream samples(out);
@@ -283,18 +287,22 @@ TEST_F(Cradlectl, ACorruptOrForeignBackupIsRefusedWithNothingWritten) {
     ASSERT_TRUE(sim.ready());
     ASSERT_EQ(run({"-p", sim.link(), "backup", path("good.json")}), kExitOk);
     const json good = json::parse(read("good.json"));
-    // Every bad backup differs from the gimbal's values, so a partial write would show.
+    // Every bad backup differs from the gimbal's values, so a partial write would show, yet holds only
+    // values it can take: each is refused for its own fault alone.
     auto altered = [&](auto change) {
         json b = good;
-        for (auto& v : b["parameters"]) v = 3;
+        for (int mapping = 5; mapping <= 12; ++mapping) b["parameters"][mapping] = 19;
         change(b);
         return b.dump();
     };
+    write("bad.json", altered([](json&) {}));
+    ASSERT_EQ(run({"-p", sim.link(), "restore", "--dry-run", path("bad.json")}), kExitOk);
     const std::vector<std::pair<std::string, std::string>> bad = {
         {"not json", good.dump().substr(0, 200)},
         {"foreign", R"({"name":"something else","parameters":[1,2,3]})"},
         {"newer format", altered([](json& b) { b["formatVersion"] = 2; })},
         {"20 parameters", altered([](json& b) { b["parameters"].erase(20); })},
+        {"22 parameters", altered([](json& b) { b["parameters"].push_back(3); })},
         {"parameter out of range", altered([](json& b) { b["parameters"][4] = 65536; })},
         {"config byte out of range", altered([](json& b) { b["config"][37] = 256; })},
         {"37 config bytes", altered([](json& b) { b["config"].erase(0); })},

@@ -1,0 +1,6 @@
+#include "PortFolders.h"
+
+QStringList systemPortFolders()
+{
+    return {QStringLiteral("/dev")};
+}
