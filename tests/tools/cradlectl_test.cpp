@@ -1,13 +1,17 @@
 // cradlectl run as a program against gimbal-sim: each command's success path, its exit code for a
 // missing port and for a silent gimbal, backup -> change -> restore, a corrupt backup, values no gimbal
 // can hold and a foreign gimbal refused without a write, a dry run, a read-back that differs, Ctrl-C
-// during a restore, unwritable backups, flash on two gimbals at once, and the pruning of automatic backups.
+// during a restore, unwritable backups, flash on two gimbals at once, the pruning of automatic backups,
+// and the tool's face: one worker per port however -p is spelled, combined exit codes, failed output,
+// usage errors, interrupts of several ports, and every JSON line checked against docs/cradlectl-json.md.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <map>
+#include <set>
 #include <nlohmann/json.hpp>
 #include <poll.h>
 #include <spawn.h>
@@ -18,6 +22,8 @@
 
 #include "backup.h"
 #include "exit_codes.h"
+#include "interrupt.h"
+#include "report.h"
 
 extern char** environ;
 
@@ -29,13 +35,16 @@ namespace {
 // A child with stdout on a pipe.
 class Process {
 public:
-    Process(const std::string& program, std::vector<std::string> args, const std::vector<std::string>& extraEnv = {}) {
+    // stdoutPath: stdout goes to that file instead of the pipe.
+    Process(const std::string& program, std::vector<std::string> args, const std::vector<std::string>& extraEnv = {},
+            const std::string& stdoutPath = "") {
         args.insert(args.begin(), program);
         int out[2];
         if (pipe2(out, O_CLOEXEC) != 0) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        if (stdoutPath.empty()) posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        else posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         std::vector<char*> argv, envp;
         for (auto& a : args) argv.push_back(a.data());
@@ -112,6 +121,49 @@ private:
     bool ready_ = false;
 };
 
+// Checks one JSON line against the schema: a progress event or a result object (docs/cradlectl-json.md).
+void expectSchema(const std::string& text) {
+    const nlohmann::ordered_json line = nlohmann::ordered_json::parse(text, nullptr, false);
+    ASSERT_TRUE(line.is_object()) << text;
+    if (line.contains("event")) {
+        EXPECT_TRUE(line["event"].is_string()) << text;
+        EXPECT_TRUE(line.contains("port") && (line["port"].is_string() || line["port"].is_null())) << text;
+        EXPECT_TRUE(line.contains("time") && line["time"].is_string() && line["time"].get<std::string>().size() == 24) << text;
+        return;
+    }
+    auto key = [&](size_t i) { return std::next(line.begin(), std::ptrdiff_t(i)).key(); };
+    ASSERT_GE(line.size(), 5u) << text;
+    EXPECT_EQ(key(0), "schema") << text;
+    EXPECT_EQ(key(1), "command") << text;
+    EXPECT_EQ(key(2), "port") << text;
+    EXPECT_EQ(line["schema"], cradlectl::kJsonSchemaVersion) << text;
+    EXPECT_TRUE(line["command"].is_string()) << text;
+    EXPECT_TRUE(line["port"].is_string() || line["port"].is_null()) << text;
+    ASSERT_TRUE(line.contains("exitCode") && line["exitCode"].is_number_integer()) << text;
+    const int code = line["exitCode"];
+    EXPECT_EQ(line.value("exitClass", ""), exitCodeName(code)) << text;
+    EXPECT_EQ(line.contains("error"), code != kExitOk) << text;
+    if (code != kExitOk) {
+        EXPECT_FALSE(line.value("error", "").empty()) << text;
+    }
+    EXPECT_FALSE(line.contains("text")) << "a worker's text leaked: " << text;
+    if (line.contains("ports") && line["port"].is_null() && line["ports"].is_array())
+        for (const auto& port : line["ports"])
+            if (port.contains("result")) expectSchema(port["result"].dump());
+}
+
+// Every line of a --json run, each checked against the schema.
+std::vector<json> jsonLines(const std::string& out) {
+    std::vector<json> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty()) continue;
+        expectSchema(line);
+        lines.push_back(json::parse(line, nullptr, false));
+    }
+    return lines;
+}
+
 class Cradlectl : public ::testing::Test {
 protected:
     std::string dir;
@@ -133,11 +185,8 @@ protected:
         withJson.insert(withJson.begin(), "--json");
         std::string out;
         code = run(withJson, &out);
-        std::istringstream lines(out);
-        std::string line, last;
-        while (std::getline(lines, line))
-            if (!line.empty()) last = line;
-        return json::parse(last, nullptr, false);
+        const std::vector<json> lines = jsonLines(out);
+        return lines.empty() ? json() : lines.back();
     }
     void write(const std::string& name, const std::string& text) const { std::ofstream(path(name)) << text; }
     std::string read(const std::string& name) const {
@@ -619,6 +668,196 @@ TEST_F(Cradlectl, PruningKeepsTenAutomaticBackupsAndNeverAFileRenamedOrSavedByHa
     EXPECT_EQ(stat(renamed.c_str(), &st), 0);
     EXPECT_NE(stat(first.c_str(), &st), 0) << "the oldest automatic backup should be gone";
     EXPECT_EQ(stat((folder + "/" + automaticBackupName(backup)).c_str(), &st), 0);
+}
+
+TEST(CombinedExitCode, EightOnlyWhenSomethingSucceeded) {
+    const std::vector<std::pair<std::vector<int>, int>> cases = {
+        {{kExitOk, kExitOk}, kExitOk},
+        {{kExitOk, kExitPortNotFound}, kExitPartial},
+        {{kExitPartial, kExitNoAnswer}, kExitPartial},        // one port wrote some of its units
+        {{kExitPortNotFound, kExitNoAnswer}, kExitFailure},   // nothing succeeded, classes differ
+        {{kExitNoAnswer, kExitNoAnswer}, kExitNoAnswer},
+        {{kExitRefused}, kExitRefused},
+    };
+    for (const auto& [codes, expected] : cases) EXPECT_EQ(cradlectl::combinedExitCode(codes), expected) << codes.size() << " " << codes[0];
+}
+
+// However -p is written, each port gets exactly one worker (counted by the result lines, one per worker
+// process), and a port named twice is refused before any worker starts. Run as an unprivileged user under
+// a process limit, so a tool that started itself without end would stop at the limit.
+TEST_F(Cradlectl, EverySpellingOfThePortsStartsOneWorkerPerPort) {
+    const std::string a = "/nonexistent/cradlectl-a", b = "/nonexistent/cradlectl-b";
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::vector<std::string> ports;   // one result line each
+    };
+    const std::vector<Case> cases = {
+        {{"-p" + a, "-p" + b, "info"}, kExitPortNotFound, {a, b}},
+        {{"-p", a, b, "info"}, kExitUsage, {}},                 // one port per -p
+        {{"params", "get", "-p", a, "0", "-p", b, "1"}, kExitPortNotFound, {a, b}},
+        {{"--port=" + a, "--port", b, "info"}, kExitPortNotFound, {a, b}},
+        {{"info", "-p", a, "-p" + b}, kExitPortNotFound, {a, b}},
+        {{"-p", a, "params", "get", "0", "-p", b}, kExitPortNotFound, {a, b}},
+        {{"-p", a, "-p", a, "info"}, kExitUsage, {}},
+        {{"-p", "ttyCradlectlTest", "-p", "/dev/ttyCradlectlTest", "info"}, kExitUsage, {}},
+    };
+    std::vector<std::string> capped = {"/usr/bin/prlimit", "--nproc=64", CRADLECTL_PATH, "--json"};
+    if (geteuid() == 0) capped.insert(capped.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    for (const Case& c : cases) {
+        std::vector<std::string> args(capped.begin() + 1, capped.end());
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        std::string out;
+        EXPECT_EQ(Process(capped[0], args).finish(&out), c.exitCode) << c.args[0] << " " << out;
+        std::map<std::string, int> results;
+        const std::vector<json> lines = jsonLines(out);
+        for (const json& line : lines)
+            if (line.is_object() && line.contains("exitCode") && line["port"].is_string()) ++results[line["port"]];
+        EXPECT_EQ(results.size(), c.ports.size()) << out;
+        for (const std::string& port : c.ports) EXPECT_EQ(results[port], 1) << port << "\n" << out;
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back()["exitCode"], c.exitCode);
+        if (!c.ports.empty()) {
+            EXPECT_EQ(lines.back()["ports"].size(), c.ports.size()) << out;
+        }
+    }
+}
+
+TEST_F(Cradlectl, SeveralPortsGivePartialSuccessOnlyWhenOneSucceeded) {
+    Sim good(path("g0")), silent(path("s0"), {"--silent"});
+    ASSERT_TRUE(good.ready() && silent.ready());
+    const std::string missing = path("absent");
+    struct Case {
+        std::vector<std::string> ports;
+        std::vector<std::string> command;
+        int exitCode;
+    };
+    const std::vector<Case> cases = {
+        {{good.link(), missing}, {"info"}, kExitPartial},
+        {{missing, silent.link()}, {"info"}, kExitFailure},          // 3 and 5: nothing succeeded
+        {{missing, path("absent2")}, {"params", "get", "0"}, kExitPortNotFound},
+        {{good.link(), missing}, {"params", "get", "0", "20"}, kExitPartial},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args;
+        for (const std::string& p : c.ports) args.insert(args.end(), {"-p", p});
+        args.insert(args.end(), c.command.begin(), c.command.end());
+        int code = -1;
+        const json result = runJson(args, code);
+        EXPECT_EQ(code, c.exitCode) << c.ports[0] << " " << c.ports[1];
+        EXPECT_EQ(result["exitCode"], c.exitCode) << result.dump();
+    }
+    // Text: a line per port, with the command's own output under the port that succeeded.
+    std::string out;
+    EXPECT_EQ(run({"-p", good.link(), "-p", missing, "params", "get", "0"}, &out), kExitPartial);
+    EXPECT_NE(out.find(good.link() + ": ok\n  0=4\n"), std::string::npos) << out;
+    EXPECT_NE(out.find(missing + ": port not found: "), std::string::npos) << out;
+
+    // Several gimbals back up into a folder, a file per port.
+    Sim other(path("g1"));
+    ASSERT_TRUE(other.ready());
+    ASSERT_EQ(mkdir(path("station").c_str(), 0700), 0);
+    EXPECT_EQ(run({"-p", good.link(), "-p", other.link(), "backup", path("station")}), kExitOk);
+    for (const char* name : {"station/g0.json", "station/g1.json"}) EXPECT_TRUE(json::parse(read(name), nullptr, false).contains("config")) << name;
+}
+
+// What the command prints cannot be written: exit 1, whatever the command itself achieved.
+TEST_F(Cradlectl, OutputThatCannotBeWrittenEndsWithExitOne) {
+    Sim sim(path("g0"));
+    ASSERT_TRUE(sim.ready());
+    const std::vector<std::vector<std::string>> commands = {
+        {"-p", sim.link(), "info"},
+        {"--json", "-p", sim.link(), "info"},
+        {"-p", sim.link(), "backup", "-"},
+        {"-p", sim.link(), "params", "get", "0"},
+        {"--json", "-p", sim.link(), "-p", path("absent"), "info"},
+        {"--help"},
+    };
+    for (const auto& args : commands) {
+        Process p(CRADLECTL_PATH, args, {"XDG_DATA_HOME=" + path("data")}, "/dev/full");
+        EXPECT_EQ(p.finish(), kExitFailure) << args.back();
+    }
+}
+
+// Usage errors (with --json a result line), the last valid and first invalid parameter number, a
+// mistyped file for diff, a port held by another program.
+TEST_F(Cradlectl, UsageErrorsAndTyposSayWhatIsWrong) {
+    Sim sim(path("g0"));
+    ASSERT_TRUE(sim.ready());
+    ASSERT_EQ(run({"-p", sim.link(), "backup", path("good.json")}), kExitOk);
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string command, error;
+    };
+    const std::vector<Case> cases = {
+        {{"-p", sim.link(), "params", "get", "20"}, kExitOk, "params get", ""},
+        {{"-p", sim.link(), "params", "get", "21"}, kExitUsage, "params get", "21"},
+        {{"frobnicate"}, kExitUsage, "", "subcommand"},
+        {{"-p", sim.link(), "params", "set", "1"}, kExitUsage, "params set", "N=VALUE"},
+        {{"-p", sim.link(), "-p", path("g1"), "backup", path("x.json")}, kExitUsage, "backup", "one --port"},
+        {{"diff", "before.jsn", path("good.json")}, kExitBadFile, "diff", "before.jsn: no such file"},
+        {{"diff", path("good.json"), path("absent")}, kExitPortNotFound, "diff", "no such port"},
+        {{"-p", sim.link(), "ports"}, kExitOk, "ports", ""},
+    };
+    for (const Case& c : cases) {
+        int code = -1;
+        const json result = runJson(c.args, code);
+        EXPECT_EQ(code, c.exitCode) << c.args.back();
+        EXPECT_EQ(result.value("command", "?"), c.command) << result.dump();
+        EXPECT_NE(result.value("error", "").find(c.error), std::string::npos) << c.args.back() << ": " << result.dump();
+    }
+    // A port without USB data still lists, with its path alone.
+    int code = -1;
+    const json ports = runJson({"-p", sim.link(), "ports"}, code);
+    ASSERT_EQ(ports["ports"].size(), 1u);
+    EXPECT_EQ(ports["ports"][0]["port"], sim.link());
+    EXPECT_TRUE(ports["ports"][0]["usbId"].is_null());
+
+    // Held by a running monitor: "in use", not "could not be opened".
+    auto monitor = start({"-p", sim.link(), "monitor", "--rate", "1"});
+    ASSERT_FALSE(monitor->line().empty());
+    const json busy = runJson({"-p", sim.link(), "info"}, code);
+    EXPECT_EQ(code, kExitFailure);
+    EXPECT_NE(busy.value("error", "").find("in use"), std::string::npos) << busy.dump();
+
+    std::string help;
+    EXPECT_EQ(run({"info", "--help"}, &help), kExitOk);
+    EXPECT_NE(help.find("--port"), std::string::npos);
+    EXPECT_NE(help.find("--json"), std::string::npos);
+    EXPECT_EQ(help.find("Exit codes"), std::string::npos) << "the exit codes belong to the program's help alone";
+    EXPECT_EQ(run({"--help"}, &help), kExitOk);
+    EXPECT_NE(help.find("Exit codes"), std::string::npos);
+}
+
+// SIGTERM to the parent of two restoring workers: it reaches both, each stops between two writes and
+// says what it wrote, each port's result is printed, and the parent exits 130.
+TEST_F(Cradlectl, AnInterruptReachesEveryWorkerAndEachPortIsReported) {
+    // Parameter writes are answered late, so both restores are still writing when the signal comes.
+    Sim a(path("g0"), {"--fault", "0x72:delay=700"}), b(path("g1"), {"--fault", "0x72:delay=700"});
+    ASSERT_TRUE(a.ready() && b.ready());
+    ASSERT_EQ(run({"-p", a.link(), "backup", path("good.json")}), kExitOk);
+    auto parent = start({"--json", "-p", a.link(), "-p", b.link(), "restore", path("good.json")});
+    std::set<std::string> writing;
+    for (std::string line; writing.size() < 2 && !(line = parent->line()).empty();) {
+        const json event = json::parse(line, nullptr, false);
+        if (event.value("step", "") == "writing parameters 0-16") writing.insert(event.value("port", ""));
+    }
+    ASSERT_EQ(writing.size(), 2u);
+    parent->signal(SIGTERM);
+    std::string out;
+    EXPECT_EQ(parent->finish(&out), cradlectl::kExitInterrupted);
+    size_t results = 0;
+    for (const json& line : jsonLines(out)) {
+        if (line.contains("event") || !line["port"].is_string()) continue;
+        ++results;
+        EXPECT_EQ(line["exitCode"], cradlectl::kExitInterrupted) << line.dump();
+        EXPECT_EQ(line["written"], json::parse(R"(["parameters 0-16"])")) << line.dump();
+    }
+    EXPECT_EQ(results, 2u) << out;
+    const json combined = json::parse(out.substr(out.rfind("\n{") + 1), nullptr, false);
+    EXPECT_EQ(combined["exitClass"], "interrupted");
+    EXPECT_EQ(combined["ports"].size(), 2u);
 }
 
 }  // namespace

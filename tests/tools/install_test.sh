@@ -23,6 +23,14 @@ for file in share/tiltmate/default.ini share/applications/tiltmate.desktop share
             include/Cradle.h; do
   [ -s "$prefix/$file" ] || fail "$file missing"
 done
+[ -s "$prefix/share/bash-completion/completions/cradlectl" ] || fail "cradlectl bash completion missing"
+bash -c "_init_completion() { :; }; source '$prefix/share/bash-completion/completions/cradlectl'; complete -p cradlectl" >/dev/null \
+  || fail "cradlectl bash completion does not load"
+if command -v help2man >/dev/null; then
+  has "Exit codes" <"$prefix/share/man/man1/cradlectl.1" || fail "cradlectl man page missing or without its exit codes"
+else
+  echo "install test: help2man not installed, cradlectl's man page not checked"
+fi
 grep -q 'TAG+="uaccess"' "$prefix/lib/udev/rules.d/70-tiltmate-serial.rules" || fail "udev rule"
 
 work=$prefix/consumer

@@ -26,6 +26,7 @@
 #include "sha256.h"
 #include "sampled_run.h"
 #include "upgrade.h"
+#include "output.h"
 #include "value_ranges.h"
 #include "ports.h"
 #include "progress.h"
@@ -58,54 +59,11 @@ json unitsJson(const std::vector<UnitVersion>& units) {
     return list;
 }
 
-void emitLine(const json& value) {
-    std::printf("%s\n", value.dump().c_str());
-    std::fflush(stdout);
-}
-
-// The exit code of several ports or units: all well, all failed alike, or partial success.
-int combined(const std::vector<int>& codes) {
-    if (codes.empty()) return kExitOk;
-    const bool anyOk = std::count(codes.begin(), codes.end(), kExitOk) > 0;
-    const bool allOk = std::all_of(codes.begin(), codes.end(), [](int c) { return c == kExitOk; });
-    if (allOk) return kExitOk;
-    if (anyOk) return kExitPartial;
-    return std::all_of(codes.begin(), codes.end(), [&](int c) { return c == codes.front(); }) ? codes.front() : kExitPartial;
-}
 
 // Runs `work` on its own thread and calls `tick` every refresh until it has returned.
 template <typename Work, typename Tick>
 int runWithTicks(Work work, Tick tick) {
     return runSampled(work, kProgressRefresh, tick);
-}
-
-// Several ports: one worker each, one outcome line per port.
-int fanOut(const Context& ctx, const std::string& what, const std::function<void(size_t, const json&)>& onEvent,
-           ProgressView* view) {
-    std::vector<Worker> workers;
-    for (const std::string& port : ctx.ports) workers.push_back({port, workerArguments(ctx.args, port)});
-    runWorkers(workers, [&](Worker& w, const json& line) {
-        if (onEvent) onEvent(size_t(&w - workers.data()), line);
-    });
-    if (view) view->finish();
-    std::vector<int> codes;
-    json results = json::array();
-    for (Worker& w : workers) {
-        codes.push_back(w.exitCode);
-        const std::string error = w.last.is_object() ? w.last.value("error", "") : "";
-        const std::string summary = w.last.is_object() ? w.last.value("summary", "") : "";
-        if (ctx.json) {
-            json r = {{"port", w.port}, {"exitCode", w.exitCode}, {"exitClass", exitCodeName(w.exitCode)}};
-            if (w.last.is_object()) r["result"] = w.last;
-            results.push_back(r);
-        } else {
-            std::printf("%s: %s%s%s\n", w.port.c_str(), w.exitCode == kExitOk ? "ok" : exitCodeName(w.exitCode),
-                        summary.empty() && error.empty() ? "" : ": ", (w.exitCode == kExitOk || error.empty() ? summary : error).c_str());
-        }
-    }
-    const int code = combined(codes);
-    if (ctx.json) emitLine({{"command", what}, {"ports", results}, {"exitCode", code}, {"exitClass", exitCodeName(code)}});
-    return code;
 }
 
 // Reads the version report and parameter 0, the camera module code the package must fit.
@@ -120,33 +78,31 @@ Status gimbalIdentity(Gimbal& gimbal, std::vector<UnitVersion>& units, int& came
 
 }  // namespace
 
-int report(const Context& ctx, json data, const Status& status, const std::string& text) {
-    if (ctx.json) {
-        data["exitCode"] = status.exit;
-        data["exitClass"] = exitCodeName(status.exit);
-        if (!status.ok()) data["error"] = status.message;
-        emitLine(data);
-    } else if (!text.empty()) {
-        std::printf("%s", text.c_str());
-        std::fflush(stdout);
-    }
-    if (!status.ok()) std::fprintf(stderr, "cradlectl: %s\n", status.message.c_str());
-    return status.exit;
-}
-
 int cmdPorts(const Context& ctx) {
+    std::vector<PortInfo> found;
+    Status s;
+    if (ctx.ports.empty()) found = listPorts();
+    for (const std::string& name : ctx.ports) {
+        PortInfo info;
+        if (describePort(name, info)) found.push_back(info);
+        else if (s.ok()) s = {kExitPortNotFound, name + ": no such port"};
+    }
+    auto orNull = [](const std::string& v) { return v.empty() ? json(nullptr) : json(v); };
     json list = json::array();
     std::string text;
-    for (const PortInfo& p : listPorts()) {
-        list.push_back({{"port", p.path}, {"description", p.description}});
-        text += p.path + (p.description.empty() ? "" : "  " + p.description) + "\n";
+    for (const PortInfo& p : found) {
+        list.push_back({{"port", p.path}, {"byId", orNull(p.byId)}, {"usbId", orNull(p.usbId)}, {"serial", orNull(p.serial)},
+                        {"description", orNull(p.description)}});
+        text += p.path;
+        for (const std::string* field : {&p.usbId, &p.serial, &p.description, &p.byId})
+            if (!field->empty()) text += "  " + *field;
+        text += "\n";
     }
-    return report(ctx, {{"command", "ports"}, {"ports", list}}, {}, text);
+    return report(ctx, {{"command", "ports"}, {"port", nullptr}, {"ports", list}}, s, text);
 }
 
 int cmdInfo(const Context& ctx) {
     if (ctx.ports.empty()) return report(ctx, {{"command", "info"}}, {kExitUsage, "info needs --port"}, "");
-    if (ctx.ports.size() > 1) return fanOut(ctx, "info", nullptr, nullptr);
     Gimbal gimbal;
     std::vector<UnitVersion> units;
     Status s = gimbal.open(ctx.ports[0]);
@@ -261,14 +217,10 @@ int cmdBackup(const Context& ctx, const std::string& file) {
     if (s.ok()) s = readBackup(gimbal, backup);
     if (!s.ok()) return report(ctx, data, s, "");
     if (file == "-") {
-        // The backup itself on stdout, for diff and for pipes; on one line for a JSON-lines reader.
-        const std::string text = ctx.json ? json::parse(backupToJson(backup)).dump() + "\n" : backupToJson(backup);
-        const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-        if (std::fflush(stdout) != 0 || !written || std::ferror(stdout)) {
-            std::fprintf(stderr, "cradlectl: %s: writing the backup to standard output failed: %s\n", ctx.ports[0].c_str(), std::strerror(errno));
-            return kExitFailure;
-        }
-        return kExitOk;
+        // The backup itself on stdout, for diff and for pipes; for a JSON-lines reader inside the result.
+        const std::string text = backupToJson(backup);
+        data["backup"] = json::parse(text);
+        return report(ctx, data, {}, text);
     }
     s = saveBackup(file, backup);
     data["file"] = file;
@@ -291,8 +243,8 @@ int cmdRestore(const Context& ctx, const std::string& file, bool force, bool dry
     if (Status s = gimbal.open(port); !s.ok()) return report(ctx, data, s, "");
 
     const RestoreResult r = restoreBackup(calls(), port, backup, {force, dryRun, ctx.backup}, &stopRequest(), [&](const std::string& step) {
-        if (ctx.json) emitLine({{"event", "progress"}, {"step", step}});
-        else if (ctx.terminal) std::printf("%s: %s\n", port.c_str(), step.c_str());
+        if (ctx.json) emitEvent(ctx, "progress", {{"step", step}});
+        else if (ctx.terminal) writeOut(port + ": " + step + "\n");
     });
     json plan = json::array(), mismatchList = json::array();
     std::string text;
@@ -421,17 +373,10 @@ int cmdFlash(const Context& ctx, const FlashOptions& options) {
     if (ctx.ports.size() > 1) {
         std::unique_ptr<ProgressView> view;
         if (!ctx.json) view = std::make_unique<ProgressView>(stdout, ctx.terminal, ctx.ports);
-        return fanOut(ctx, "flash",
-                      [&](size_t row, const json& line) {
-                          if (ctx.json) {
-                              json event = line;
-                              event["port"] = ctx.ports[row];
-                              if (line.contains("event")) emitLine(event);
-                          } else if (line.value("event", "") == "progress") {
-                              view->update(row, line.value("unit", "") + " " + line.value("state", ""), line.value("percent", -1));
-                          }
-                      },
-                      view.get());
+        return runOnEveryPort(ctx, "flash", view.get(), [&](size_t row, const json& line) {
+            if (!ctx.json && line.value("event", "") == "progress")
+                view->update(row, line.value("unit", "") + " " + line.value("state", ""), line.value("percent", -1));
+        });
     }
 
     const std::string port = ctx.ports[0];
@@ -465,16 +410,16 @@ int cmdFlash(const Context& ctx, const FlashOptions& options) {
         return report(ctx, data, s, "");
     }
     data["backup"] = backupPath;
-    if (ctx.json) emitLine({{"event", "backup"}, {"file", backupPath}});
-    else if (backupPath.empty()) std::printf("%s: no automatic backup (--no-backup)\n", port.c_str());
-    else std::printf("%s: configuration backed up to %s\n", port.c_str(), backupPath.c_str());
+    if (ctx.json) emitEvent(ctx, "backup", {{"file", backupPath}});
+    else if (backupPath.empty()) writeOut(port + ": no automatic backup (--no-backup)\n");
+    else writeOut(port + ": configuration backed up to " + backupPath + "\n");
     if (interrupted()) return report(ctx, data, interruptedBeforeWriting, "");
 
     std::vector<std::string> labels;
     for (const UpgradeItem& item : plan.write) labels.push_back(unitName(item.unit));
     ProgressView view(stdout, ctx.terminal, labels);
     auto progress = [&](size_t row, const std::string& state, int percent) {
-        if (ctx.json) emitLine({{"event", "progress"}, {"unit", labels[row]}, {"state", state}, {"percent", percent}});
+        if (ctx.json) emitEvent(ctx, "progress", {{"unit", labels[row]}, {"state", state}, {"percent", percent}});
         else view.update(row, state, percent);
     };
     UpgradeHooks hooks;
@@ -559,7 +504,7 @@ int cmdCalibrate(const Context& ctx, const std::string& type) {
                                 [&] {
                                     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - began).count();
                                     const int percent = int(std::min<long long>(99, seconds * 100 / chosen->windowSeconds));
-                                    if (ctx.json) emitLine({{"event", "progress"}, {"type", chosen->name}, {"seconds", seconds}});
+                                    if (ctx.json) emitEvent(ctx, "progress", {{"type", chosen->name}, {"elapsed_s", seconds}});
                                     else view.update(0, "running, " + std::to_string(seconds) + " s", percent);
                                 });
     // Done within the window (0), or answered done at once (status 1): both mean the unit finished.

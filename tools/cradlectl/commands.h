@@ -8,21 +8,14 @@
 
 #include "configuration.h"
 #include "gimbal.h"
+#include "report.h"
 
 namespace cradlectl {
 
-struct Context {
-    bool json = false;                 // machine-readable output: JSON lines on stdout
-    bool terminal = false;             // stdout is a terminal: progress bars
-    std::vector<std::string> ports;
-    std::vector<std::string> args;     // the command line after the program name, for workers
-    procedures::BackupPolicy backup;   // automatic backups before a restore or a flash
-};
+// Given several ports, main runs a command once per port in workers (workers.h); flash reads its package
+// once first and then does the same.
 
-// Prints a command's outcome: the text (human) or the data with exit code and error (JSON), the error on
-// stderr. Returns status.exit.
-int report(const Context& ctx, nlohmann::ordered_json data, const Status& status, const std::string& text);
-
+// Every serial port of the system, or the ports named with -p.
 int cmdPorts(const Context& ctx);
 int cmdInfo(const Context& ctx);
 int cmdParamsGet(const Context& ctx, const std::vector<int>& numbers);

@@ -19,6 +19,15 @@ bool isFile(const std::string& side) {
     return stat(side.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// A name that exists nowhere is taken for a mistyped file when its last part has an extension (b.jsn)
+// and it is not under /dev; ports are named ttyUSB0, /dev/ttyACM0 or a link without one.
+bool looksLikeFile(const std::string& side) {
+    struct stat st{};
+    if (stat(side.c_str(), &st) == 0 || side.rfind("/dev/", 0) == 0) return false;
+    const size_t slash = side.find_last_of('/');
+    return side.find('.', slash == std::string::npos ? 0 : slash + 1) != std::string::npos;
+}
+
 }  // namespace
 
 std::string differenceText(const Difference& d) {
@@ -37,18 +46,20 @@ int cmdDiff(const Context& ctx, const std::string& a, const std::string& b) {
     std::vector<Worker> workers;
     for (int i = 0; i < 2; ++i) {
         if (i == 1 && sides[1] == sides[0]) continue;
+        if (looksLikeFile(sides[i])) return report(ctx, data, {kExitBadFile, sides[i] + ": no such file (nor a serial port)"}, "");
         if (isFile(sides[i])) {
             if (Status s = loadBackup(sides[i], backups[i]); !s.ok()) return report(ctx, data, s, "");
         } else {
-            workers.push_back({sides[i], {"--port", sides[i], "--json", "backup", "-"}});
+            workers.push_back({sides[i], {"backup", "-"}});
         }
     }
     runWorkers(workers, [](Worker&, const json&) {});
     for (Worker& w : workers) {
         const int side = w.port == a ? 0 : 1;
         if (w.exitCode != kExitOk)
-            return report(ctx, data, {w.exitCode, w.last.is_object() ? w.last.value("error", w.port + ": not read") : w.port + ": not read"}, "");
-        if (Status s = backupFromJson(w.last.dump(), backups[side]); !s.ok()) return report(ctx, data, s, "");
+            return report(ctx, data, {w.exitCode, w.result.is_object() ? w.result.value("error", w.port + ": not read") : w.port + ": not read"}, "");
+        if (!w.result.contains("backup")) return report(ctx, data, {kExitFailure, w.port + ": not read"}, "");
+        if (Status s = backupFromJson(w.result["backup"].dump(), backups[side]); !s.ok()) return report(ctx, data, s, "");
     }
     if (a == b) backups[1] = backups[0];
 
@@ -59,15 +70,8 @@ int cmdDiff(const Context& ctx, const std::string& a, const std::string& b) {
         list.push_back(differenceJson(d));
     }
     data["differences"] = list;
-    const Status s = list.empty() ? Status{} : Status{kExitVerifyFailed, ""};
-    if (ctx.json) {
-        data["exitCode"] = s.exit;
-        data["exitClass"] = exitCodeName(s.exit);
-        std::printf("%s\n", data.dump().c_str());
-    } else {
-        std::printf("%s", text.c_str());
-    }
-    return s.exit;
+    const Status s = list.empty() ? Status{} : Status{kExitVerifyFailed, "the two sides differ in " + std::to_string(list.size()) + " values"};
+    return report(ctx, data, s, text);
 }
 
 }  // namespace cradlectl

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +16,17 @@ namespace {
 
 std::string devicePath(const std::string& port) {
     return port.find('/') == std::string::npos ? "/dev/" + port : port;
+}
+
+// The library says only "could not be opened" when another program holds the port (its exclusive mode
+// or its lock); a second look tells the technician which it is.
+bool heldByAnother(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == EBUSY;
+    const bool locked = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    if (!locked) flock(fd, LOCK_UN);
+    ::close(fd);
+    return locked;
 }
 
 }  // namespace
@@ -44,7 +57,9 @@ Status Gimbal::open(const std::string& port) {
     switch (error) {
     case CRADLE_SERIAL_IN_USE: return {kExitFailure, port + ": the port is in use"};
     case CRADLE_SERIAL_SETTINGS_FAILED: return {kExitFailure, port + ": the line settings were refused (not a serial port?)"};
-    default: return {kExitFailure, port + ": the port could not be opened"};
+    default:
+        if (heldByAnother(path)) return {kExitFailure, port + ": the port is in use"};
+        return {kExitFailure, port + ": the port could not be opened"};
     }
 }
 

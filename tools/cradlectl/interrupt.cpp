@@ -24,6 +24,13 @@ void installInterruptHandlers() {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
+    // A worker starts with these held back by its parent, so one sent before the handlers were in place
+    // arrives now and is seen as a request to stop.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_UNBLOCK, &stopSignals, nullptr);
 }
 
 }  // namespace cradlectl

@@ -8,7 +8,8 @@ namespace cradlectl {
 
 constexpr int kExitInterrupted = 130;
 
-// Installs the SIGINT/SIGTERM handlers (once); SIGPIPE is ignored so a closed pipe shows as a failed write.
+// Installs the SIGINT/SIGTERM handlers (once) and unblocks those signals; SIGPIPE is ignored so a closed
+// pipe shows as a failed write.
 void installInterruptHandlers();
 // The stop request the handlers set; procedures are handed this one.
 procedures::StopRequest& stopRequest();

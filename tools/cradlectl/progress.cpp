@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "output.h"
+
 namespace cradlectl {
 namespace {
 constexpr int kBarCells = 30;
@@ -34,10 +36,22 @@ std::string ProgressView::line(const Row& row) const {
 }
 
 void ProgressView::redraw() {
-    if (drawn_) std::fprintf(out_, "\x1b[%zuA", rows_.size());
-    for (const Row& r : rows_) std::fprintf(out_, "\r\x1b[2K%s\n", line(r).c_str());
-    std::fflush(out_);
+    std::string text;
+    if (drawn_) text += "\x1b[" + std::to_string(rows_.size()) + "A";
+    for (const Row& r : rows_) text += "\r\x1b[2K" + line(r) + "\n";
+    writeTo(out_, text);
     drawn_ = true;
+}
+
+void ProgressView::printAbove(const std::string& text) {
+    if (!terminal_ || !drawn_) {
+        writeTo(out_, text);
+        return;
+    }
+    // Up to the first row, clear to the end of the screen, the line, then the rows again.
+    writeTo(out_, "\x1b[" + std::to_string(rows_.size()) + "A\r\x1b[J" + text);
+    drawn_ = false;
+    redraw();
 }
 
 void ProgressView::update(size_t row, const std::string& text, int percent) {
@@ -54,8 +68,10 @@ void ProgressView::update(size_t row, const std::string& text, int percent) {
     const int tenth = percent < 0 ? -1 : percent / kPlainStep;
     if (!textChanged && tenth == r.reported) return;
     r.reported = tenth;
-    std::fprintf(out_, "%s %s%s\n", r.label.c_str(), percent >= 0 ? (std::to_string(percent) + "% ").c_str() : "", text.c_str());
-    std::fflush(out_);
+    std::string plain = r.label;
+    plain += ' ';
+    if (percent >= 0) plain += std::to_string(percent) + "% ";
+    writeTo(out_, plain + text + "\n");
 }
 
 void ProgressView::finish() {

@@ -1,5 +1,6 @@
 // Progress of several rows at once (units of one gimbal, or one row per port): on a terminal, bars
-// redrawn in place; otherwise a plain line each time a row passes a tenth or changes its text.
+// redrawn in place; otherwise a plain line each time a row passes a tenth or changes its text. All through
+// the checked output.
 #pragma once
 
 #include <cstdio>
@@ -14,6 +15,8 @@ public:
     // percent < 0 shows the text alone.
     void update(size_t row, const std::string& text, int percent);
     void finish();
+    // A line that stays: printed above the rows, which are drawn again below it, never over it.
+    void printAbove(const std::string& text);
 
 private:
     struct Row {
