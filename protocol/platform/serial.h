@@ -10,7 +10,8 @@ namespace cradle::platform {
 using PortHandle = intptr_t;
 constexpr PortHandle kNoPort = -1;
 
-enum class OpenStatus { Ok, OpenFailed, SettingsFailed };
+// HeldElsewhere: another process already has the device open for reading (it would take replies).
+enum class OpenStatus { Ok, OpenFailed, SettingsFailed, HeldElsewhere };
 
 // The device path for a port name: a name with '/' as given, any other under the device folder.
 std::string devicePath(const std::string& portName);
@@ -20,6 +21,10 @@ void closePort(PortHandle handle);
 // Writes all bytes or fails; waits at most waitMs in all for a line that takes no more bytes.
 bool writeAll(PortHandle handle, const uint8_t* data, size_t length, int waitMs);
 void purgeInput(PortHandle handle);
+// Drops queued input and output (a frame abandoned part-way).
+void purgeInputAndOutput(PortHandle handle);
+// The fopen mode for the runtime log: append, and keep the file from child processes.
+extern const char kLogAppendMode[];
 bool portExists(const std::string& path);
 
 enum class ReadStatus { Data, Nothing, HungUp };

@@ -4,14 +4,13 @@
 
 namespace cradle {
 namespace {
-constexpr const char* kAppendMode = "ab+";
 constexpr const char* kRotationFailedNotice = "\n[log stopped: cannot rotate to the backup file]\n";
 }
 
 bool RuntimeLog::open(const char* path) {
     close();
     if (!path || std::strlen(path) >= kLogPathCapacity) return false;
-    file_ = std::fopen(path, kAppendMode);
+    file_ = std::fopen(path, appendMode_);
     if (!file_) return false;
     path_ = path;
     return true;
@@ -38,7 +37,7 @@ void RuntimeLog::append(const uint8_t* data, size_t length) {
         }
         std::fclose(file_);
         // If the log cannot be reopened, logging stops here rather than touching a closed stream.
-        file_ = std::fopen(path_.c_str(), kAppendMode);
+        file_ = std::fopen(path_.c_str(), appendMode_);
         if (!file_) return;
     }
     std::fwrite(data, 1, length, file_);
