@@ -8,6 +8,7 @@
 #include "FirmwareController.h"
 #include "InstrumentConfig.h"
 #include "JoyStickDevice.h"
+#include "LanguageController.h"
 #include "PidTunning.h"
 #include "SensorsInformation.h"
 #include "SerialPortController.h"
@@ -31,4 +32,6 @@ struct ApplicationControllers {
     JoyStickDevice joyStickDevice;
     // Added after the original seven; pages reach it as runtimeBackupController.
     BackupController backupController;
+    // The language the pages speak; the title bar's switch reaches it as runtimeLanguage.
+    LanguageController languageController;
 };

@@ -24,7 +24,7 @@ constexpr const char* kModule = "ORVGimbalTool";
 // The stand-ins written in QML, registered under the program's module and type names.
 constexpr const char* kQmlStandIns[] = {
     "SerialPortController", "SensorsInformation", "PidTunning",
-    "InstrumentConfig", "FirmwareController", "JoyStickDevice", "BackupController",
+    "InstrumentConfig", "FirmwareController", "JoyStickDevice", "BackupController", "LanguageController",
 };
 
 // Same names and order as the program's shell.
@@ -37,6 +37,7 @@ constexpr Publication kPublications[] = {
     {"runtimeCalibrationControl", "CalibrationControl"},
     {"runtimeJoystickdevice", "JoyStickDevice"},
     {"runtimeBackupController", "BackupController"},
+    {"runtimeLanguage", "LanguageController"},
 };
 
 }  // namespace

@@ -6,7 +6,7 @@ import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
 // written, and a button that puts it back onto the gimbal.
 OrvControl.ORVButton {
     id: restoreUpgradeButton
-    width: 140 * OrvControl.ORVStyle.dp
+    width: 200 * OrvControl.ORVStyle.dp
     height: 25 * OrvControl.ORVStyle.dp
     text: resLanguages.qsTr_STR_ID_241
     visible: runtimeBackupController.upgradeBackupPath !== ""
@@ -29,7 +29,9 @@ OrvControl.ORVButton {
     Connections {
         target: runtimeBackupController
         function onSigUpgradeFinishedWithBackup(path) { showMessage(0, resLanguages.qsTr_STR_ID_239.arg(path)) }
-        function onSigUpgradeBackupFailed(reason) { showMessage(2, resLanguages.qsTr_STR_ID_240.arg(reason)) }
+        function onSigUpgradeBackupFailed(reason) {
+            showMessage(2, resLanguages.qsTr_STR_ID_240.arg(reason) + "\n" + resLanguages.qsTr_STR_ID_243)
+        }
         function onSigRestoreSucceed(path) {
             if (!waitingForRestore)
                 return
