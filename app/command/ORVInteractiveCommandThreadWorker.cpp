@@ -168,7 +168,7 @@ void ORVInteractiveCommandThreadWorker::_st_openSerialPort(Command command, QStr
     const int lastError = cradleCall(cradleCalls().GetSerialLastError);
     // The library says only that the open failed; what the system shows about the path says why.
     emit sg_protocolCommandResult(command, 1, lastError, openFailureText(lastError),
-                                  diagnoseOpenFailure(portName).toBytes());
+                                  diagnoseOpenFailure(portName, lastError).toBytes());
 }
 
 void ORVInteractiveCommandThreadWorker::_st_closeSerialPort(Command command)

@@ -77,7 +77,7 @@ QVariantMap describeFailure(const PortDiagnosis& diagnosis)
     return {{QStringLiteral("kind"), int(diagnosis.kind)},    {QStringLiteral("path"), diagnosis.path},
             {QStringLiteral("group"), diagnosis.group},       {QStringLiteral("user"), diagnosis.user},
             {QStringLiteral("mode"), diagnosis.mode},         {QStringLiteral("holder"), diagnosis.holder},
-            {QStringLiteral("modemManager"), diagnosis.modemManager}};
+            {QStringLiteral("holderPid"), diagnosis.holderPid}, {QStringLiteral("modemManager"), diagnosis.modemManager}};
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ class SerialPortController : public QObject
     // distinct) and "details" (full path, description and maker).
     Q_PROPERTY(QVariantList availablePortEntries READ availablePortEntries NOTIFY availableSerialPortsChanged)
     // Why the last open failed: "kind" (OpenFailure), "path", "group", "user", "mode", "holder",
-    // "modemManager". Set before sigOpendPortFailed.
+    // "holderPid" (0 when not found), "modemManager". Set before sigOpendPortFailed.
     Q_PROPERTY(QVariantMap openFailure READ openFailure NOTIFY sigOpendPortFailed)
 public:
     enum OpenFailure {

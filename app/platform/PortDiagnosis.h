@@ -23,6 +23,7 @@ struct PortDiagnosis
     QString user;        // the login name of the user running the program
     QString mode;        // permission bits as ls shows them, e.g. "crw-rw----"
     QString holder;      // name of the program holding the port, when it can be found
+    qint64 holderPid = 0;  // its process id, 0 when not found
     bool modemManager = false;  // a modem manager runs and the port is of the kind it probes
 
     // Carried as the open result's appendData from the worker thread to the controller.
@@ -31,6 +32,7 @@ struct PortDiagnosis
 };
 
 // Looks at the device behind a port name (a name under /dev or a full path) without keeping it open.
-PortDiagnosis diagnoseOpenFailure(const QString& portName);
+// libraryError: the library's last error for the failed open (it alone sees a holder that took no lock).
+PortDiagnosis diagnoseOpenFailure(const QString& portName, int libraryError = 0);
 
 #endif // PORTDIAGNOSIS_H

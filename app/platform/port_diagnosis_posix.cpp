@@ -1,5 +1,7 @@
 #include "PortDiagnosis.h"
 
+#include "Cradle.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +15,8 @@
 #include <unistd.h>
 
 #include <vector>
+
+#include "port_holder.h"
 
 namespace {
 
@@ -98,20 +102,6 @@ QStringList otherProcesses()
     return pids;
 }
 
-// The first other process with the device open; only processes of the same user (or all, for root)
-// can be seen, so an empty result means "not found", not "nobody".
-QString holderOf(const QString& device)
-{
-    for (const QString& pid : otherProcesses()) {
-        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-        for (const QFileInfo& fd : fds.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
-            if (fd.symLinkTarget() == device)
-                return processName(pid);
-        }
-    }
-    return {};
-}
-
 bool modemManagerRuns()
 {
     for (const QString& pid : otherProcesses()) {
@@ -138,7 +128,10 @@ void explainPermission(PortDiagnosis& diagnosis, const struct stat& status)
 void explainInUse(PortDiagnosis& diagnosis, const QString& device)
 {
     diagnosis.kind = PortDiagnosis::InUse;
-    diagnosis.holder = holderOf(device);
+    if (const auto holder = procedures::findPortHolder(QFile::encodeName(device).toStdString())) {
+        diagnosis.holder = QString::fromLocal8Bit(holder->name.c_str());
+        diagnosis.holderPid = holder->pid;
+    }
     // A modem manager opens new ACM ports to probe them for a modem, for some seconds after plug-in.
     diagnosis.modemManager = QFileInfo(device).fileName().startsWith(QLatin1String("ttyACM"))
                              && (diagnosis.holder == QLatin1String("ModemManager") || modemManagerRuns());
@@ -146,7 +139,7 @@ void explainInUse(PortDiagnosis& diagnosis, const QString& device)
 
 }  // namespace
 
-PortDiagnosis diagnoseOpenFailure(const QString& portName)
+PortDiagnosis diagnoseOpenFailure(const QString& portName, int libraryError)
 {
     PortDiagnosis diagnosis;
     // As the library opens it: a bare name lives under /dev, a path is taken as given. The system's
@@ -176,8 +169,9 @@ PortDiagnosis diagnoseOpenFailure(const QString& portName)
         }
         return diagnosis;
     }
-    // The library locks the port for itself; a lock held elsewhere is another program using it.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+    // The library locks the port for itself; a lock held elsewhere is another program using it. One
+    // that opened the port without a lock is found by the library, which says so.
+    if ((::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) || libraryError == CRADLE_SERIAL_HELD_ELSEWHERE)
         explainInUse(diagnosis, device);
     ::close(fd);
     return diagnosis;

@@ -47,7 +47,8 @@ enum CradleSerialError {
     CRADLE_SERIAL_SETTINGS_FAILED = 3,
     CRADLE_SERIAL_IN_USE = 4,
     CRADLE_SERIAL_LOG_FAILED = 6,
-    CRADLE_SERIAL_PORT_REMOVED = 7
+    CRADLE_SERIAL_PORT_REMOVED = 7,
+    CRADLE_SERIAL_HELD_ELSEWHERE = 8  /* another program already has the port open (it would take replies) */
 };
 
 /* Record sizes: what the exports read or fill, and the buffers callers hand them. */
@@ -80,7 +81,8 @@ enum CradleParamRecord {
 /* Serial link and runtime log */
 
 /** Opens the port (a name without '/' is looked up under /dev; at most 63 characters) and starts the library
- *  threads; 1 on success, else 0 (see GetSerialLastError). After a removal without a close, the old threads
+ *  threads; 1 on success (last error 0), else 0 (see GetSerialLastError). A port another program already
+ *  holds open for reading is refused with 8, as far as this user can see other programs. After a removal without a close, the old threads
  *  are stopped and joined first, so only one set ever runs. */
 CRADLE_API int CSerialOpenPort(const char* portName, int baudRate, int parity, int dataBits, int stopBits);
 /** As CSerialOpenPort, also appending every received byte to logPath (rotated to logPath".bak" past 1 MiB);
@@ -89,7 +91,8 @@ CRADLE_API int CSerialOpenPortWithLog(const char* portName, int baudRate, int pa
 /** Stops and joins the threads, closes port and log, resets the last error; always 0. */
 CRADLE_API int CSerialClosePort(void);
 /** Last serial error: 0 none, 1 not closed, 2 open failed, 3 settings failed, 4 in use, 6 log failed,
- *  7 port removed (kept until the close, also after the port was reopened automatically). */
+ *  7 port removed (kept until the close, also after the port was reopened automatically, and cleared
+ *  by a successful open), 8 another program had the port open for reading already. */
 CRADLE_API int GetSerialLastError(void);
 /** Kept for older callers: returns 1 and does nothing. */
 CRADLE_API int CRuntimeLog(void);

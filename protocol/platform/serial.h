@@ -11,7 +11,8 @@ using PortHandle = intptr_t;
 constexpr PortHandle kNoPort = -1;
 
 // InUse: another program holds the port (where the system can tell).
-enum class OpenStatus { Ok, OpenFailed, SettingsFailed, InUse };
+// HeldElsewhere: another process already has the device open for reading (it would take replies).
+enum class OpenStatus { Ok, OpenFailed, SettingsFailed, InUse, HeldElsewhere };
 
 // The device path for a port name: on POSIX a name with '/' as given, any other under the device
 // folder; on Windows "\\.\" and the name (so COM10 and above open), a name already in that form as given.
@@ -22,6 +23,10 @@ void closePort(PortHandle handle);
 // Writes all bytes or fails; waits at most waitMs in all for a line that takes no more bytes.
 bool writeAll(PortHandle handle, const uint8_t* data, size_t length, int waitMs);
 void purgeInput(PortHandle handle);
+// Drops queued input and output (a frame abandoned part-way).
+void purgeInputAndOutput(PortHandle handle);
+// The fopen mode for the runtime log: append, and keep the file from child processes.
+extern const char kLogAppendMode[];
 bool portExists(const std::string& path);
 
 enum class ReadStatus { Data, Nothing, HungUp };

@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <string>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -80,6 +82,59 @@ bool applyMode(const std::string& modeText, termios& tio) {
     return cfsetispeed(&tio, speed) == 0 && cfsetospeed(&tio, speed) == 0;
 }
 
+bool isNumber(const char* text) {
+    if (!*text) return false;
+    for (; *text; ++text)
+        if (*text < '0' || *text > '9') return false;
+    return true;
+}
+
+// Whether /proc/<pid>/fdinfo/<fd> says the descriptor was opened for reading (read-only or read-write).
+bool openedForReading(const std::string& fdInfoPath) {
+    FILE* info = std::fopen(fdInfoPath.c_str(), "re");
+    if (!info) return true;  // gone or unreadable: counted as a reader, to be safe
+    char line[128];
+    unsigned long flags = O_RDWR;
+    while (std::fgets(line, sizeof line, info))
+        if (std::sscanf(line, "flags: %lo", &flags) == 1) break;
+    std::fclose(info);
+    return (flags & O_ACCMODE) != O_WRONLY;
+}
+
+// Looks for another process with the device open for reading, the way fuser does: the device number
+// among the open descriptors in /proc. Only processes this user may look into are seen (all, for root);
+// a program that opened the port earlier than us (a terminal left open, a modem manager probing it)
+// would otherwise share it silently and take some of our replies. Write-only holders take nothing.
+bool heldByAnotherReader(int fd) {
+    struct stat device;
+    if (::fstat(fd, &device) != 0 || !S_ISCHR(device.st_mode)) return false;
+    DIR* processes = ::opendir("/proc");
+    if (!processes) return false;
+    const std::string self = std::to_string(::getpid());
+    bool held = false;
+    while (!held) {
+        const dirent* process = ::readdir(processes);
+        if (!process) break;
+        if (!isNumber(process->d_name) || self == process->d_name) continue;
+        const std::string base = std::string("/proc/") + process->d_name;
+        DIR* descriptors = ::opendir((base + "/fd").c_str());
+        if (!descriptors) continue;  // another user's process, or one that just ended
+        while (const dirent* entry = ::readdir(descriptors)) {
+            if (!isNumber(entry->d_name)) continue;
+            struct stat target;
+            if (::stat((base + "/fd/" + entry->d_name).c_str(), &target) != 0) continue;
+            if (S_ISCHR(target.st_mode) && target.st_rdev == device.st_rdev &&
+                openedForReading(base + "/fdinfo/" + entry->d_name)) {
+                held = true;
+                break;
+            }
+        }
+        ::closedir(descriptors);
+    }
+    ::closedir(processes);
+    return held;
+}
+
 }  // namespace
 
 std::string devicePath(const std::string& portName) {
@@ -99,7 +154,15 @@ OpenStatus openPort(const std::string& path, const std::string& modeText, PortHa
     }
     ::ioctl(fd, TIOCEXCL);
     termios tio{};
-    if (::tcgetattr(fd, &tio) != 0 || !applyMode(modeText, tio) || ::tcsetattr(fd, TCSANOW, &tio) != 0) {
+    const bool isLine = ::tcgetattr(fd, &tio) == 0;
+    // The lock and TIOCEXCL keep out later opens; one made earlier by another program is looked for
+    // before the line settings are touched under it.
+    if (isLine && heldByAnotherReader(fd)) {
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return OpenStatus::HeldElsewhere;
+    }
+    if (!isLine || !applyMode(modeText, tio) || ::tcsetattr(fd, TCSANOW, &tio) != 0) {
         ::tcflush(fd, TCIOFLUSH);
         ::close(fd);
         return OpenStatus::SettingsFailed;
@@ -146,6 +209,12 @@ bool writeAll(PortHandle handle, const uint8_t* data, size_t length, int waitMs)
 void purgeInput(PortHandle handle) {
     if (handle >= 0) ::tcflush(static_cast<int>(handle), TCIFLUSH);
 }
+
+void purgeInputAndOutput(PortHandle handle) {
+    if (handle >= 0) ::tcflush(static_cast<int>(handle), TCIOFLUSH);
+}
+
+const char kLogAppendMode[] = "ab+e";  // 'e': O_CLOEXEC
 
 bool portExists(const std::string& path) {
     struct stat info;

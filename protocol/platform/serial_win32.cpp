@@ -220,6 +220,14 @@ void purgeInput(PortHandle handle) {
     port->haveFirstByte = false;
 }
 
+void purgeInputAndOutput(PortHandle handle) {
+    purgeInput(handle);
+    if (const std::shared_ptr<Port> port = find(handle)) {
+        std::lock_guard lock(port->mutex);
+        PurgeComm(port->file, PURGE_TXCLEAR);
+    }
+}
+
 bool portExists(const std::string& path) {
     const HANDLE probe = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_OVERLAPPED, nullptr);
@@ -319,6 +327,8 @@ void raiseCurrentThreadPriority() {
 }
 
 bool processIsEnding() { return processEnding; }
+
+const char kLogAppendMode[] = "ab+N";  // 'N': not inherited by child processes
 
 }  // namespace cradle::platform
 

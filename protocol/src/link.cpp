@@ -17,6 +17,10 @@ constexpr auto kPieceGap = 50ms;
 // stalled line fails the attempt and the export still ends within its two seconds of attempts.
 constexpr int kWritableWaitMs = 50;
 constexpr auto kWatchdogPeriod = 1000ms;
+// Bytes left unparsed this long with nothing arriving behind them begin a frame that was cut off (a
+// device reset mid-reply, bytes lost by an adapter): long beside the gaps inside one reply (a full
+// long frame crosses the line in about 25 ms at 115200 baud), short beside the exports' windows.
+constexpr auto kPartialFrameSilence = 150ms;
 constexpr size_t kReadChunkBytes = 1024;
 constexpr size_t kModeTextCapacity = 80;
 
@@ -54,6 +58,9 @@ bool Link::configure(const Settings& settings, bool reportErrors) {
     case platform::OpenStatus::InUse:
         if (reportErrors) lastError_ = CRADLE_SERIAL_IN_USE;
         return false;
+    case platform::OpenStatus::HeldElsewhere:
+        if (reportErrors) lastError_ = CRADLE_SERIAL_HELD_ELSEWHERE;
+        return false;
     case platform::OpenStatus::SettingsFailed:
         portOpen_ = false;
         if (reportErrors) lastError_ = CRADLE_SERIAL_SETTINGS_FAILED;
@@ -63,6 +70,13 @@ bool Link::configure(const Settings& settings, bool reportErrors) {
     }
     handle_ = handle;
     ++handleGeneration_;
+    {
+        // Whatever the ring holds came through an earlier handle: a frame cut by the removal would
+        // otherwise swallow the first reply on the port that came back. Nothing can be read from the
+        // new handle before the port lock is released.
+        std::lock_guard ringLock(ringMutex_);
+        ring_.clear();
+    }
     portOpen_ = true;
     return true;
 }
@@ -109,6 +123,8 @@ int Link::open(const char* portName, int baudRate, int parity, int dataBits, int
         return 0;
     }
     settings_ = settings;
+    // A fresh connection: a removal reported for the last one no longer applies.
+    lastError_ = CRADLE_SERIAL_OK;
     if (!startThreads()) {
         shutdown();
         lastError_ = CRADLE_SERIAL_OPEN_FAILED;
@@ -149,6 +165,7 @@ void Link::shutdown() {
     ringDrained_.notify_all();
     {
         std::lock_guard lock(watchdogMutex_);
+        watchdogNudged_ = false;
     }
     watchdogWake_.notify_all();
     for (std::thread* thread : {&reader_, &parserThread_, &watchdog_})
@@ -175,7 +192,8 @@ bool Link::sendFrame(std::span<const uint8_t> frame) {
         if (offset > 0) std::this_thread::sleep_for(kPieceGap);
         const size_t piece = std::min(kPieceBytes, frame.size() - offset);
         if (!platform::writeAll(handle_, frame.data() + offset, piece, kWritableWaitMs)) {
-            platform::purgeInput(handle_);
+            // Part of the frame may be queued: dropped, so the retry goes out whole and alone.
+            platform::purgeInputAndOutput(handle_);
             return false;
         }
     }
@@ -208,7 +226,7 @@ void Link::readerLoop() {
         if (stopping_) break;
         if (event == platform::Waker::Event::Woken) continue;
         if (event != platform::Waker::Event::PortReadable) {
-            hungUpGeneration_ = generation;
+            lineHungUp(generation);
             continue;
         }
         // Take no more than the ring has room for: a burst waits in the driver instead of pushing
@@ -227,7 +245,7 @@ void Link::readerLoop() {
             const platform::ReadStatus status = platform::readQueued(handle_, chunk, room, received);
             if (status == platform::ReadStatus::HungUp) {
                 platform::purgeInput(handle_);
-                hungUpGeneration_ = generation;
+                lineHungUp(generation);
                 continue;
             }
         }
@@ -242,11 +260,29 @@ void Link::readerLoop() {
     }
 }
 
+// The watchdog acts on the hang-up at once instead of at its next cycle, so waiting exports end now.
+void Link::lineHungUp(uint64_t generation) {
+    hungUpGeneration_ = generation;
+    {
+        std::lock_guard lock(watchdogMutex_);
+        watchdogNudged_ = true;
+    }
+    watchdogWake_.notify_all();
+}
+
 void Link::parserLoop() {
     platform::raiseCurrentThreadPriority();
     std::unique_lock lock(ringMutex_);
+    const auto arrived = [this] { return stopping_ || unparsedBytes_; };
     while (!stopping_) {
-        bytesArrived_.wait(lock, [this] { return stopping_ || unparsedBytes_; });
+        // Sleeps without a deadline when everything was parsed; only a frame left incomplete has one.
+        if (ring_.available() == 0) {
+            bytesArrived_.wait(lock, arrived);
+        } else if (!bytesArrived_.wait_for(lock, kPartialFrameSilence, arrived)) {
+            parser_.dropPartialFrame();
+            ringDrained_.notify_one();
+            continue;
+        }
         unparsedBytes_ = false;
         parser_.drain();
         ringDrained_.notify_one();
@@ -258,7 +294,8 @@ void Link::watchdogLoop() {
     while (!stopping_) {
         watchdogCycle();
         std::unique_lock lock(watchdogMutex_);
-        watchdogWake_.wait_for(lock, kWatchdogPeriod, [this] { return stopping_.load(); });
+        watchdogWake_.wait_for(lock, kWatchdogPeriod, [this] { return stopping_ || watchdogNudged_; });
+        watchdogNudged_ = false;
     }
 }
 

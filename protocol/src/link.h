@@ -56,6 +56,7 @@ private:
     bool configure(const Settings& settings, bool reportErrors);
     void closePortLocked();
     void lineLost();
+    void lineHungUp(uint64_t generation);
     void shutdown();
     bool startThreads();
     void readerLoop();
@@ -89,10 +90,11 @@ private:
 
     std::mutex watchdogMutex_;
     std::condition_variable watchdogWake_;
+    bool watchdogNudged_ = false;  // guarded by watchdogMutex_: the reader saw the line hang up
 
     std::atomic<bool> stopping_{false};
     std::thread reader_, parserThread_, watchdog_;
-    RuntimeLog log_;  // written by the reader only while it runs
+    RuntimeLog log_{platform::kLogAppendMode};  // written by the reader only while it runs
 };
 
 }  // namespace cradle

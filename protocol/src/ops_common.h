@@ -26,16 +26,30 @@ inline Clock::time_point replyDeadline() { return Clock::now() + kReplyWindow; }
 inline bool started() { return Link::instance().started(); }
 inline ReplyStores& stores() { return Link::instance().stores(); }
 
+// A reply owed by an earlier request is waited for until one window after that request's own
+// window would have ended; a later one is past telling apart from the answer to the next request.
+inline Clock::time_point owedReplyDeadline() { return Clock::now() + 2 * kReplyWindow; }
+
+// Starts an exchange: lets in and drops what the stores still owe from earlier requests (this costs
+// time only after an earlier wait ended without its reply), then clears their flags.
+inline void settleOwed(const Gates& gates) {
+    const std::atomic<bool>& lineUp = Link::instance().lineUp();
+    for (ReplyGate* gate : gates) gate->settleOwed(lineUp);
+}
+
 // Sends with up to `attempts` tries starting 200 ms apart, so a try that waited on a stalled line
-// does not stretch the whole; beforeEach runs before every try (clears the reply flag).
-// False when every try failed or the link was closed meanwhile.
-template <typename BeforeEach>
-bool sendWithRetry(std::span<const uint8_t> frame, int attempts, BeforeEach beforeEach) {
+// does not stretch the whole. Before every try the stores' flags are cleared (unless clearFlags is
+// false) and each is told to expect a reply. False when every try failed or the link was closed meanwhile.
+inline bool sendWithRetry(std::span<const uint8_t> frame, int attempts, const Gates& gates, bool clearFlags = true) {
     Link& link = Link::instance();
     auto next = Clock::now();
     for (int attempt = 1; attempt <= attempts; ++attempt) {
-        beforeEach();
+        for (ReplyGate* gate : gates) {
+            if (clearFlags) gate->clear();
+            gate->expectReply(owedReplyDeadline());
+        }
         if (link.sendFrame(frame)) return true;
+        for (ReplyGate* gate : gates) gate->withdrawExpectation();
         next += kRetryGap;
         if (attempt < attempts && !link.pauseUnlessClosed(next)) return false;
     }

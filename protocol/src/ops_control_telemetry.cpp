@@ -27,8 +27,8 @@ ReplySlot<ControlRecord>& controlledUnitEntry(uint8_t subCommand) {
 // sub-command and unit (the table's key) and nothing else of the request.
 int singleUnitExchange(uint8_t subCommand, uint8_t argument) {
     auto& entry = controlledUnitEntry(subCommand);
-    entry.clear();
-    if (!sendWithRetry(singleUnitControl(subCommand, argument), kSendAttemptsLong, [] {})) return notSentCode();
+    settleOwed({&entry});
+    if (!sendWithRetry(singleUnitControl(subCommand, argument), kSendAttemptsLong, {&entry})) return notSentCode();
     const auto reply = awaitReply(entry, replyDeadline(), [](const ControlRecord& record) {
         return mapControlStatus(record[0]) != CRADLE_E_NO_RECORD;
     });
@@ -86,7 +86,8 @@ extern "C" int CradleUpdateMechanismFirm(void) {
     if (!started()) return CRADLE_E_NOT_STARTED;
     std::lock_guard lock(mechanismLock);
     auto& store = stores().mechanism.reply;
-    if (!sendWithRetry(mechanismFirmware(), kSendAttemptsLong, [&] { store.clear(); })) return notSentCode();
+    settleOwed({&store});
+    if (!sendWithRetry(mechanismFirmware(), kSendAttemptsLong, {&store})) return notSentCode();
     const auto reply = awaitReply(store, replyDeadline(), [](int code) { return code != CRADLE_E_NO_RECORD; });
     if (!reply) return noReplyCode();
     return *reply == CRADLE_STATUS_DONE || *reply == CRADLE_STATUS_ACCEPTED ? CRADLE_OK : *reply;

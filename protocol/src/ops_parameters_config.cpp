@@ -17,6 +17,7 @@ constexpr size_t kConfigItems = 7;
 constexpr int kNone = -1;
 constexpr uint8_t kAllUnits = 0x0E;
 constexpr uint8_t kSaveItem = 0;
+constexpr uint8_t kNoItemEchoed = 0;
 constexpr auto kSaveConfirmWindow = 1200ms;  // twelve checks 100 ms apart
 constexpr uint8_t kUnitBitOrder[] = {2, 4, 8};
 
@@ -46,7 +47,7 @@ unsigned char* valueAt(unsigned char* record, size_t k) { return record + CRADLE
 // echoes nothing of its page, only a status.
 int exchangeParameterWrite(std::span<const uint8_t> frame) {
     auto& store = stores().paramWrite;
-    if (!sendWithRetry(frame, kSendAttempts, [&] { store.clear(); })) return notSentCode();
+    if (!sendWithRetry(frame, kSendAttempts, {&store})) return notSentCode();
     const auto reply = awaitReply(store, replyDeadline(), [](uint8_t s) { return s != status::kNothingYet; });
     if (!reply) return noReplyCode();
     if (*reply == status::kRefusedFD) return CRADLE_E_PARAM_REFUSED_FD;
@@ -62,15 +63,14 @@ std::span<const uint8_t> unitsOf(uint8_t unitBits, std::array<uint8_t, 3>& stora
     return {storage.data(), count};
 }
 
-// Waits for one unit's reply to a configuration item with the wanted status. A read reply echoes the
-// item number, so a late answer about another item (or another status) does not end the wait. A write
-// reply need not echo it: one naming no item (0) is taken, one naming another item is passed over.
+// Waits for one unit's reply to a configuration item with the wanted status. Reads and writes alike:
+// a reply naming another item answers some other request and is passed over; one naming no item (0,
+// a unit that does not echo it) is taken, since what earlier requests still owed was dropped first.
 std::optional<ControlRecord> awaitItemReply(uint8_t unit, uint8_t subCommand, uint8_t item, uint8_t wanted,
                                             Clock::time_point deadline) {
-    const bool echoOptional = subCommand == control::kWriteItem;
     return awaitReply(stores().control.entry(unit, subCommand), deadline, [&](const ControlRecord& record) {
         const uint8_t echoed = record[control::kRecordItem];
-        return record[0] == wanted && (echoed == item || (echoOptional && echoed == 0));
+        return record[0] == wanted && (echoed == item || echoed == kNoItemEchoed);
     });
 }
 
@@ -82,6 +82,7 @@ extern "C" int UploadCradleParameter(const unsigned char* parameterRecord) {
     std::lock_guard lock(paramUploadLock);
     if (!parameterRecord || recordCount(parameterRecord) > CRADLE_PARAM_MAX_COUNT) return CRADLE_E_NULL_ARGUMENT;
     const size_t count = recordCount(parameterRecord);
+    settleOwed({&stores().paramWrite});
     for (size_t first = 0; first < count; first += kParamPageSize) {
         const size_t n = std::min(kParamPageSize, count - first);
         std::array<uint16_t, kParamPageSize> values{};
@@ -93,25 +94,29 @@ extern "C" int UploadCradleParameter(const unsigned char* parameterRecord) {
     return exchangeParameterWrite(parameterClosingWrite());
 }
 
-// The read reply echoes the number of values asked for and nothing else: a reply with another
-// count answers some other request and is passed over within the window.
+// The read reply echoes nothing of its request for sure (a unit may answer fewer values than asked).
+// With what earlier requests still owed dropped first, the first reply that says something is the
+// answer, whatever its count: its min(n', n) values are copied, and the slots of values it did not
+// carry keep what the caller left in them.
 extern "C" int DownloadCradleParameter(unsigned char* parameterRecord) {
     if (!started()) return CRADLE_E_NOT_STARTED;
     std::lock_guard lock(paramDownloadLock);
     if (!parameterRecord || recordCount(parameterRecord) > CRADLE_PARAM_MAX_COUNT) return CRADLE_E_NULL_ARGUMENT;
     const size_t count = recordCount(parameterRecord);
     auto& store = stores().paramRead;
+    settleOwed({&store});
     for (size_t first = 0; first < count; first += kParamPageSize) {
         const size_t n = std::min(kParamPageSize, count - first);
         const Frame request = parameterRead({parameterRecord + CRADLE_PARAM_NUMBERS_OFFSET + first, n});
-        if (!sendWithRetry(request, kSendAttempts, [&] { store.clear(); })) return notSentCode();
-        const auto reply = awaitReply(store, replyDeadline(), [n](const ParamReadReply& r) {
-            return r.status == status::kRefusedFD || r.status == status::kRefusedFE || r.status == n;
+        if (!sendWithRetry(request, kSendAttempts, {&store})) return notSentCode();
+        const auto reply = awaitReply(store, replyDeadline(), [](const ParamReadReply& r) {
+            return r.status != status::kNothingYet;
         });
         if (!reply) return noReplyCode();
         if (reply->status == status::kRefusedFD) return CRADLE_E_PARAM_REFUSED_FD;
         if (reply->status == status::kRefusedFE) return CRADLE_E_REFUSED;
-        for (size_t i = 0; i < n; ++i) putLe16(valueAt(parameterRecord, first + i), reply->values[i]);
+        const size_t carried = std::min<size_t>(reply->count, n);
+        for (size_t i = 0; i < carried; ++i) putLe16(valueAt(parameterRecord, first + i), reply->values[i]);
     }
     return CRADLE_OK;
 }
@@ -127,17 +132,19 @@ extern "C" int UploadCradleConfig(const unsigned char* configRecord) {
         std::array<uint8_t, control::kDataBytes> data{};
         for (size_t i = 0; i < data.size(); ++i)
             if (entry.positions[i] != kNone) data[i] = configRecord[entry.positions[i]];
-        table.clear(control::kWriteItem, entry.unitBits);
+        const Gates gates = table.gates(control::kWriteItem, entry.unitBits);
+        settleOwed(gates);
         const Frame frame = controlFrame(entry.unitBits, control::kWriteItem, number, data);
-        if (!sendWithRetry(frame, kSendAttempts, [] {})) return notSentCode();
+        if (!sendWithRetry(frame, kSendAttempts, gates)) return notSentCode();
         const auto deadline = replyDeadline();
         std::array<uint8_t, 3> storage;
         for (uint8_t unit : unitsOf(entry.unitBits, storage))
             if (!awaitItemReply(unit, control::kWriteItem, number, status::kAccepted, deadline)) return noReplyCode();
     }
-    table.clear(control::kSave, kAllUnits);
+    const Gates saveGates = table.gates(control::kSave, kAllUnits);
+    settleOwed(saveGates);
     const Frame save = controlFrame(kAllUnits, control::kSave, kSaveItem, std::array<uint8_t, control::kDataBytes>{});
-    if (!sendWithRetry(save, kSendAttemptsLong, [] {})) return notSentCode();
+    if (!sendWithRetry(save, kSendAttemptsLong, saveGates)) return notSentCode();
     // Each unit's confirmation stays filed until taken, so the units may answer in any order.
     // The save reply echoes only its sub-command and unit, which the table already keys on.
     const auto deadline = Clock::now() + kSaveConfirmWindow;
@@ -157,10 +164,11 @@ extern "C" int DownloadCradleConfig(unsigned char* configRecord) {
     for (size_t item = 0; item < kConfigItems; ++item) {
         const ConfigItem& entry = kConfigItemTable[item];
         const uint8_t number = static_cast<uint8_t>(item + 1);
-        table.clear(control::kReadItem, entry.unitBits);
+        const Gates gates = table.gates(control::kReadItem, entry.unitBits);
+        settleOwed(gates);
         const Frame frame =
             controlFrame(entry.unitBits, control::kReadItem, number, std::array<uint8_t, control::kDataBytes>{});
-        if (!sendWithRetry(frame, kSendAttempts, [] {})) return notSentCode();
+        if (!sendWithRetry(frame, kSendAttempts, gates)) return notSentCode();
         const auto deadline = replyDeadline();
         std::array<uint8_t, 3> storage;
         std::optional<ControlRecord> last;

@@ -24,14 +24,15 @@ bool saysSomething(uint8_t status) { return status != status::kNothingYet; }
 
 }  // namespace
 
-// The version reply echoes nothing of its query: any version reply filed after the flag was
-// cleared is taken.
+// The version reply echoes nothing of its query: once what an earlier query still owes is let in and
+// dropped, the first version reply is the answer.
 extern "C" int UnitVersionInfo(unsigned char* versionRecord) {
     if (!started()) return CRADLE_E_NOT_STARTED;
     std::lock_guard lock(versionLock);
     if (!versionRecord) return CRADLE_E_NULL_ARGUMENT;
     auto& store = stores().version;
-    if (!sendWithRetry(versionQuery(), kSendAttemptsLong, [&] { store.clear(); })) return notSentCode();
+    settleOwed({&store});
+    if (!sendWithRetry(versionQuery(), kSendAttemptsLong, {&store})) return notSentCode();
     const auto reply = awaitReply(store, replyDeadline(), [](const VersionPayload&) { return true; });
     if (!reply) return noReplyCode();
     std::copy_n(reply->bytes.begin(), CRADLE_VERSION_RECORD_SIZE, versionRecord);
@@ -46,10 +47,12 @@ extern "C" int UpdateFirmRequest(const int* unitCode) {
     std::lock_guard lock(firmRequestLock);
     if (!unitCode) return CRADLE_E_NULL_ARGUMENT;
     auto& store = stores().firmRequest;
-    store.clear();
+    // Replies to the repeats of an earlier call may still be on their way (a unit slower than the
+    // 200 ms between repeats): they are let in and dropped first. The flag is cleared only here.
+    settleOwed({&store});
     for (int sends = 0; sends < kFirmRequestMaxSends; ++sends) {
         const Frame request = firmwareRequest(static_cast<uint32_t>(*unitCode));
-        if (!sendWithRetry(request, kSendAttemptsLong, [] {})) return notSentCode();
+        if (!sendWithRetry(request, kSendAttemptsLong, {&store}, false)) return notSentCode();
         const auto reply = awaitReply(store, Clock::now() + kFirmRequestGap, saysSomething);
         if (!reply) {
             if (const int code = noReplyCode(CRADLE_OK); code != CRADLE_OK) return code;
@@ -75,10 +78,11 @@ extern "C" int WriteFirm(const int* unitCode, const unsigned char* image, unsign
     const std::span<const uint8_t> whole(image, length);
     const uint32_t imageCrc = crc32Mpeg2(image, length);
     auto& store = stores().firmBlock;
+    settleOwed({&store});
     size_t accumulated = 0;
     for (size_t index = 0; index <= blockCount; ++index) {
         const Bytes frame = firmwareBlock(static_cast<uint32_t>(*unitCode), whole, imageCrc, index, blockCount);
-        if (!sendWithRetry(frame, kSendAttemptsLong, [&] { store.clear(); })) return notSentCode();
+        if (!sendWithRetry(frame, kSendAttemptsLong, {&store})) return notSentCode();
         const auto reply = awaitReply(store, replyDeadline(), saysSomething);
         if (!reply) return noReplyCode();
         if (*reply == status::kRefusedFD) return CRADLE_E_BLOCK_REFUSED_FD;

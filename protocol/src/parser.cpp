@@ -45,11 +45,13 @@ void FrameParser::dispatch(const uint8_t* head, bool& incomplete) {
         const size_t length = getLe16(head + 3);
         if (length > kVersionStoreSize) {
             ++stats_.oversizeDropped;
+            sink_.onReplyLost(command::kVersion);
             return;
         }
         std::array<uint8_t, kVersionStoreSize> payload{};
         const Extension result = readExtension(payload.data(), length);
         incomplete = result == Extension::Incomplete;
+        if (result == Extension::BadCrc) sink_.onReplyLost(command::kVersion);
         if (result != Extension::Filed) return;
         sink_.onVersion(payload.data(), length);
         break;
@@ -89,11 +91,13 @@ void FrameParser::dispatch(const uint8_t* head, bool& incomplete) {
         }
         if (statusByte > kParamPageSize) {
             ++stats_.oversizeDropped;
+            sink_.onReplyLost(command::kParamRead);
             return;
         }
         std::array<uint8_t, 2 * kParamPageSize> raw{};
         const Extension result = readExtension(raw.data(), 2u * statusByte);
         incomplete = result == Extension::Incomplete;
+        if (result == Extension::BadCrc) sink_.onReplyLost(command::kParamRead);
         if (result != Extension::Filed) return;
         std::array<uint16_t, kParamPageSize> values{};
         for (size_t i = 0; i < statusByte; ++i) values[i] = getLe16(&raw[2 * i]);
@@ -105,6 +109,21 @@ void FrameParser::dispatch(const uint8_t* head, bool& incomplete) {
         return;
     }
     ++stats_.framesFiled;
+}
+
+bool FrameParser::dropPartialFrame() {
+    if (ring_.available() == 0) return false;
+    // A head that passed its check is skipped whole: behind it lie only the extension bytes that came.
+    // Fewer bytes than a head (or noise) are all dropped: nothing newer has arrived behind them.
+    std::array<uint8_t, kFrameSize> head;
+    if (ring_.synchronise() && ring_.read(head.data(), head.size())) {
+        if (headCrcValid(head.data())) sink_.onReplyLost(head[kCommandOffset]);
+    } else {
+        ring_.discard(ring_.available());
+    }
+    ++stats_.cutFramesDropped;
+    drain();
+    return true;
 }
 
 void FrameParser::feed(const uint8_t* data, size_t length) {

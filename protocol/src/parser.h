@@ -28,6 +28,9 @@ public:
     virtual void onParamWriteStatus(uint8_t status) = 0;
     // status is the count of values, or a refusal (0xFD/0xFE) with no values.
     virtual void onParamRead(uint8_t status, const uint16_t* values, size_t count) = 0;
+    // A reply of this command came but cannot be used (extension cut off, failing its check, or too
+    // long for its store): it still answered its request.
+    virtual void onReplyLost(uint8_t /*command*/) {}
 };
 
 struct ParserStats {
@@ -36,6 +39,7 @@ struct ParserStats {
     uint64_t extensionCrcErrors = 0;
     uint64_t oversizeDropped = 0;  // replies announcing more than their store can hold
     uint64_t ignored = 0;          // unknown commands
+    uint64_t cutFramesDropped = 0; // frames whose rest never came (dropPartialFrame)
 };
 
 class FrameParser {
@@ -48,6 +52,10 @@ public:
     void drain() {
         while (step()) {}
     }
+    // For the owner to call when the line has been silent for a while with bytes left unparsed: the
+    // frame they begin was cut off and its rest will never come. Drops its head (or the bytes of a head
+    // cut short) so the next head is found, and parses what follows; false when nothing was left.
+    bool dropPartialFrame();
     // Pushes bytes into the ring and parses as it goes, so no input is lost to overflow.
     void feed(const uint8_t* data, size_t length);
     const ParserStats& stats() const { return stats_; }

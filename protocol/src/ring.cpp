@@ -29,6 +29,12 @@ bool ReceiveRing::read(uint8_t* destination, size_t n) {
     return true;
 }
 
+size_t ReceiveRing::discard(size_t n) {
+    const size_t dropped = n < available() ? n : available();
+    read_ = (read_ + dropped) % kStorage;
+    return dropped;
+}
+
 bool ReceiveRing::synchronise() {
     while (available() >= 2) {
         if (at(0) == kSyncFirst && at(1) == kSyncSecond) return true;

@@ -19,6 +19,8 @@ public:
     size_t freeSpace() const { return kCapacity - available(); }
     // Copies and consumes n bytes if all are there; otherwise consumes nothing.
     bool read(uint8_t* destination, size_t n);
+    // Consumes up to n bytes unread; gives how many.
+    size_t discard(size_t n);
     // Skips bytes until the two at the read position are the frame header.
     bool synchronise();
     // Remembers where the frame being parsed began, so an incomplete one can be retried whole.

@@ -6,14 +6,13 @@
 
 namespace cradle {
 namespace {
-constexpr const char* kAppendMode = "ab+";
 constexpr const char* kRotationFailedNotice = "\n[log stopped: cannot rotate to the backup file]\n";
 }
 
 bool RuntimeLog::open(const char* path) {
     close();
     if (!path || std::strlen(path) >= kLogPathCapacity) return false;
-    file_ = std::fopen(path, kAppendMode);
+    file_ = std::fopen(path, appendMode_);
     if (!file_) return false;
     path_ = path;
     return true;
@@ -37,14 +36,14 @@ void RuntimeLog::append(const uint8_t* data, size_t length) {
         if (!platform::replaceFile(path_.c_str(), backup.c_str())) {
             // Cannot rotate (a folder without write access, say): stop rather than pass the limit,
             // and say so where the log was, if that still fits.
-            file_ = std::fopen(path_.c_str(), kAppendMode);
+            file_ = std::fopen(path_.c_str(), appendMode_);
             if (file_ && position + static_cast<long>(std::strlen(kRotationFailedNotice)) <= kLogRotateBytes)
                 std::fputs(kRotationFailedNotice, file_);
             close();
             return;
         }
         // If the log cannot be reopened, logging stops here rather than touching a closed stream.
-        file_ = std::fopen(path_.c_str(), kAppendMode);
+        file_ = std::fopen(path_.c_str(), appendMode_);
         if (!file_) return;
     }
     std::fwrite(data, 1, length, file_);

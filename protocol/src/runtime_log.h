@@ -15,7 +15,12 @@ constexpr const char* kLogBackupSuffix = ".bak";
 
 class RuntimeLog {
 public:
+    // appendMode: the fopen mode that appends; the link passes its system's mode that also keeps the
+    // file from child processes.
+    explicit RuntimeLog(const char* appendMode = "ab+") : appendMode_(appendMode) {}
     ~RuntimeLog() { close(); }
+    RuntimeLog(const RuntimeLog&) = delete;
+    RuntimeLog& operator=(const RuntimeLog&) = delete;
     // Opens (creating if needed) for appending; false for a null, overlong or unopenable path.
     bool open(const char* path);
     void close();
@@ -23,6 +28,7 @@ public:
     void append(const uint8_t* data, size_t length);
 
 private:
+    const char* appendMode_;
     std::FILE* file_ = nullptr;
     std::string path_;
 };

@@ -31,6 +31,14 @@ void ControlReplyTable::clear(uint8_t subCommand, uint8_t unitBits) {
         if (unitBits & unit) entry(unit, subCommand).clear();
 }
 
+Gates ControlReplyTable::gates(uint8_t subCommand, uint8_t unitBits) {
+    Gates gates;
+    if (subCommand >= kControlSubCommands) return gates;
+    for (uint8_t unit : {uint8_t{2}, uint8_t{4}, uint8_t{8}})
+        if (unitBits & unit) gates.add(&entry(unit, subCommand));
+    return gates;
+}
+
 void ControlReplyTable::file(uint8_t subCommand, uint8_t unitBit, const uint8_t* record) {
     if (subCommand >= kControlSubCommands) return;
     ControlRecord copy;
@@ -72,6 +80,15 @@ void ReplyStores::onParamRead(uint8_t code, const uint16_t* values, size_t count
     reply.count = static_cast<uint8_t>(std::min(count, reply.values.size()));
     if (values) std::copy_n(values, reply.count, reply.values.begin());
     paramRead.file(reply);
+}
+
+}  // namespace cradle
+
+namespace cradle {
+
+void ReplyStores::onReplyLost(uint8_t code) {
+    if (code == command::kVersion) version.replyLost();
+    else if (code == command::kParamRead) paramRead.replyLost();
 }
 
 }  // namespace cradle

@@ -885,5 +885,11 @@ To restore it, click [Restore pre-upgrade config].</translation>
         <source>升级后云台未应答版本查询，无法确认 %1 已运行固件包中的 %2！</source>
         <translation>The gimbal did not answer the version query after the upgrade; whether %1 runs the package's %2 cannot be confirmed!</translation>
     </message>
+    <message>
+        <source>无法打开 %1。
+该端口正被 %2（进程号 %3）占用，请先关闭该程序。</source>
+        <translation>Cannot open %1.
+The port is in use by %2 (pid %3); close that program first.</translation>
+    </message>
 </context>
 </TS>

@@ -62,7 +62,7 @@ bool version(const std::string& text, uint8_t& major, uint8_t& minor) {
     return true;
 }
 
-// "delay=MS,status=N,silent,crc,noise=N,split,store-other,count=N"
+// "delay=MS,status=N,silent,crc,noise=N,split,cut=N,store-other,count=N"
 bool faultList(const std::string& text, Fault& fault) {
     if (text.empty()) return false;
     for (const std::string& item : splitOn(text, ',')) {
@@ -86,6 +86,10 @@ bool faultList(const std::string& text, Fault& fault) {
             auto v = integer(value, 0, 4096);
             if (!v) return false;
             fault.noiseBytes = int(*v);
+        } else if (key == "cut" && hasValue) {
+            auto v = integer(value, 0, 65535);
+            if (!v) return false;
+            fault.cutAfterBytes = int(*v);
         } else if (key == "count" && hasValue) {
             auto v = integer(value, 1, std::numeric_limits<int>::max());
             if (!v) return false;
@@ -138,6 +142,7 @@ FAULTS is a comma-separated list of:
   silent       do not reply (dropped reply)                0xFE, 0xFF; control: 0xF0, 1, 0xFF)
   crc          corrupt the reply's CRC           noise=N   send N junk bytes before the reply
   split        send the reply in two writes      count=N   only the next N replies, then normal
+  cut=N        send only the reply's first N bytes (a device reset mid-reply)
   store-other  0x72: accept each page but store every value plus one, so a read-back differs
 Example: --fault 0x45:status=0xFD,count=1 --fault 0x43:noise=5,split
 

@@ -120,6 +120,8 @@ std::optional<Outgoing> DeviceModel::finish(uint8_t command, std::optional<std::
     wire::sealHead(head);
     if (fault && fault->corruptCrc) head[wire::kHeadCrcOffset] ^= 0x01;
     out.bytes = extension ? wire::withExtension(head, *extension) : std::vector<uint8_t>(head.begin(), head.end());
+    if (fault && fault->cutAfterBytes >= 0 && size_t(fault->cutAfterBytes) < out.bytes.size())
+        out.bytes.resize(size_t(fault->cutAfterBytes));
     return out;
 }
 

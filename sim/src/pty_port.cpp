@@ -24,7 +24,17 @@ bool openPty(PtyPort& port, std::string& error) {
         cfmakeraw(&tio);
         tcsetattr(port.slave, TCSANOW, &tio);
     }
-    for (int fd : {port.master, port.slave}) fcntl(fd, F_SETFD, FD_CLOEXEC);
+    // Kept open write-only: it must hold the line up, but a host refuses a port that another program
+    // holds open for reading (one that could take its replies), and it must not take us for one.
+    const int writeOnly = open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (writeOnly < 0) {
+        error = std::string("cannot reopen ") + name + ": " + std::strerror(errno);
+        closePty(port);
+        return false;
+    }
+    close(port.slave);
+    port.slave = writeOnly;
+    fcntl(port.master, F_SETFD, FD_CLOEXEC);
     const int flags = fcntl(port.master, F_GETFL);
     fcntl(port.master, F_SETFL, flags | O_NONBLOCK);
     return true;

@@ -7,7 +7,7 @@ namespace gimbalsim {
 
 struct PtyPort {
     int master = -1;
-    int slave = -1;  // kept open by us so a host closing its side does not hang up the master
+    int slave = -1;  // kept open (write-only) by us so a host closing its side does not hang up the master
     std::string slaveName;
 };
 

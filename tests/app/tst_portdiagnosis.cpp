@@ -6,8 +6,11 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "Cradle.h"
 #include "PortDiagnosis.h"
 
 class PortDiagnosisTest : public QObject
@@ -23,6 +26,7 @@ private slots:
         sent.user = QStringLiteral("tech");
         sent.mode = QStringLiteral("crw-rw----");
         sent.holder = QStringLiteral("minicom");
+        sent.holderPid = 4711;
         sent.modemManager = true;
         const PortDiagnosis got = PortDiagnosis::fromBytes(sent.toBytes());
         QCOMPARE(got.kind, sent.kind);
@@ -31,6 +35,7 @@ private slots:
         QCOMPARE(got.user, sent.user);
         QCOMPARE(got.mode, sent.mode);
         QCOMPARE(got.holder, sent.holder);
+        QCOMPARE(got.holderPid, sent.holderPid);
         QCOMPARE(got.modemManager, true);
     }
 
@@ -83,6 +88,45 @@ private slots:
         ::close(holder);
         QCOMPARE(diagnoseOpenFailure(device).kind, PortDiagnosis::Unknown);  // free again: nothing to name
         ::close(master);
+    }
+
+    // A program that opened the port first and took no lock: the library refuses the port, and the
+    // diagnosis names the program and its process id.
+    void programHoldingThePortIsNamed()
+    {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0);
+        QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
+        const QByteArray device = ptsname(master);
+        int ready[2], release[2];
+        QVERIFY(::pipe(ready) == 0 && ::pipe(release) == 0);
+        const pid_t child = ::fork();  // exactly one, waited for below
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            ::prctl(PR_SET_NAME, "screen");
+            const int fd = ::open(device.constData(), O_RDWR | O_NOCTTY);
+            const char opened = fd >= 0 ? 1 : 0;
+            [[maybe_unused]] ssize_t n = ::write(ready[1], &opened, 1);
+            char byte;
+            n = ::read(release[0], &byte, 1);
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        char opened = 0;
+        const bool childReady = ::read(ready[0], &opened, 1) == 1 && opened == 1;
+        const PortDiagnosis diagnosis = diagnoseOpenFailure(QString::fromLocal8Bit(device), CRADLE_SERIAL_HELD_ELSEWHERE);
+        ::close(release[1]);
+        ::close(ready[0]);
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        ::close(master);
+        QVERIFY(childReady);
+        QCOMPARE(diagnosis.kind, PortDiagnosis::InUse);
+        QCOMPARE(diagnosis.holder, QStringLiteral("screen"));
+        QCOMPARE(diagnosis.holderPid, qint64(child));
     }
 };
 

@@ -220,6 +220,7 @@ TEST_F(LinkTest, OpenAfterRemovalWithoutCloseReplacesTheOldThreads) {
     ASSERT_TRUE(other.start());
     const size_t threadsLost = threads();  // the lost link's three are still among them
     ASSERT_EQ(openPort(other.portPath()), 1);
+    EXPECT_EQ(GetSerialLastError(), 0);  // the removal was the last connection's
     EXPECT_EQ(threads(), threadsLost);  // the old set was stopped before the new one started
     unsigned char record[CRADLE_VERSION_RECORD_SIZE];
     EXPECT_EQ(UnitVersionInfo(record), 0);
@@ -234,6 +235,15 @@ TEST_F(LinkTest, RuntimeLogHoldsEveryReceivedByte) {
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 31);
     sim_->sendRaw(bytes);
     ASSERT_TRUE(eventually([&] { return fs::exists(log) && fs::file_size(log) >= bytes.size(); }));
+    // Like the port's descriptor, the log's is not handed to child processes.
+    bool logFound = false;
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (fs::read_symlink(fd.path(), error) != fs::path(log)) continue;
+        logFound = true;
+        EXPECT_NE(::fcntl(std::stoi(fd.path().filename().string()), F_GETFD) & FD_CLOEXEC, 0);
+    }
+    EXPECT_TRUE(logFound);
     CSerialClosePort();
     EXPECT_EQ(readFile(log), std::string(bytes.begin(), bytes.end()));
 }
@@ -395,8 +405,9 @@ TEST_F(LinkTest, OpenLeavesTheLineFullyRaw) {
     }
 }
 
-// A device that stops draining the line while it streams telemetry: sends fail within the
-// attempts' two seconds, the port is not taken for removed, and the link works once it drains.
+// A device that stops draining the line while it streams telemetry: the export fails within its
+// attempts and window (a frame abandoned part-way is flushed, so a retry may go out and wait in
+// vain), the port is not taken for removed, and the link works once it drains.
 TEST_F(LinkTest, AStalledLineFailsSendsWithoutARemoval) {
     sim_->setTelemetryRate(200, 200);
     ASSERT_EQ(openPort(sim_->portPath()), 1);
@@ -407,8 +418,9 @@ TEST_F(LinkTest, AStalledLineFailsSendsWithoutARemoval) {
     EXPECT_LT(written, kMaxFrames);
     unsigned char record[CRADLE_VERSION_BUFFER_SIZE];
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(UnitVersionInfo(record), 1);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    const int stalled = UnitVersionInfo(record);
+    EXPECT_TRUE(stalled == 1 || stalled == 2) << stalled;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     EXPECT_EQ(GetSerialLastError(), 0);
     sim_->holdInput(false);
     EXPECT_TRUE(eventually([&] { return UnitVersionInfo(record) == 0; }));

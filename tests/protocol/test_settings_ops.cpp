@@ -1,4 +1,5 @@
 // Parameter and configuration transfer against the simulated gimbal.
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <thread>
@@ -112,33 +113,36 @@ gimbalsim::Fault delayed(int ms) {
 
 constexpr int kOwnReplyDelayMs = 300;  // the stale reply, sent at once, is taken well before
 
-// A reply to some other request (an earlier read whose window had ended, a device fault) arrives
-// first: its value count differs from the count asked, so it is passed over and the right reply taken.
-TEST_F(SettingsOps, ParameterReadTakesOnlyTheReplyWithTheCountAsked) {
+// The first reply after the request is its answer whatever its count: min(n', n) values are copied at
+// once (not after the window), the slots it did not fill keep what the caller left there, and a reply
+// with more values than asked writes nothing past the record.
+TEST_F(SettingsOps, ParameterReadUsesAReplyOfAnotherCountAtOnce) {
     struct Case {
-        size_t asked, staleCount;
+        size_t asked, carried;
     };
-    for (const Case c : {Case{16, 5}, Case{17, 30}}) {
-        SCOPED_TRACE(testing::Message() << c.asked << " asked, " << c.staleCount << " in the stale reply");
-        sim_.setFault(kParamRead, delayed(kOwnReplyDelayMs));
+    for (const Case c : {Case{16, 12}, Case{17, 30}, Case{1, 1}}) {
+        SCOPED_TRACE(testing::Message() << c.asked << " asked, " << c.carried << " in the reply");
+        sim_.setFault(kParamRead, silent());
         sim_.clearReceived();
         constexpr size_t kGuardBytes = 16;
+        constexpr uint8_t kUntouched = 0xA5;
         unsigned char buffer[CRADLE_PARAM_RECORD_SIZE + kGuardBytes];
-        std::memset(buffer, 0xA5, sizeof buffer);
+        std::memset(buffer, kUntouched, sizeof buffer);
         buffer[CRADLE_PARAM_COUNT_OFFSET] = static_cast<unsigned char>(c.asked);
-        for (size_t k = 0; k < c.asked; ++k) {
-            buffer[CRADLE_PARAM_NUMBERS_OFFSET + k] = static_cast<unsigned char>(k + 4);
-            sim_.setParameter(static_cast<int>(k + 4), static_cast<uint16_t>(0x200 + k));
-        }
+        for (size_t k = 0; k < c.asked; ++k) buffer[CRADLE_PARAM_NUMBERS_OFFSET + k] = static_cast<unsigned char>(k + 4);
         std::thread device([&] {
-            if (sim_.waitForFrames(1, 10s)) sim_.sendRaw(paramReadReply(c.staleCount, 0x100));
+            if (sim_.waitForFrames(1, 10s)) sim_.sendRaw(paramReadReply(c.carried, 0x100));
         });
+        const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(DownloadCradleParameter(buffer), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
         device.join();
-        for (size_t k = 0; k < c.asked; ++k)
-            EXPECT_EQ(cradle::getLe16(buffer + CRADLE_PARAM_VALUES_OFFSET + 2 * k), 0x200 + k) << "value " << k;
-        for (size_t i = CRADLE_PARAM_VALUES_OFFSET + 2 * c.asked; i < sizeof buffer; ++i)
-            EXPECT_EQ(buffer[i], 0xA5) << "byte " << i;
+        const size_t filled = std::min(c.asked, c.carried);
+        for (size_t k = 0; k < filled; ++k)
+            EXPECT_EQ(cradle::getLe16(buffer + CRADLE_PARAM_VALUES_OFFSET + 2 * k), 0x100 + k) << "value " << k;
+        for (size_t i = CRADLE_PARAM_VALUES_OFFSET + 2 * filled; i < sizeof buffer; ++i)
+            EXPECT_EQ(buffer[i], kUntouched) << "byte " << i;
+        EXPECT_EQ(buffer[CRADLE_PARAM_COUNT_OFFSET], c.asked);  // the count is the caller's, never rewritten
     }
 }
 
@@ -157,19 +161,27 @@ TEST_F(SettingsOps, ConfigReadTakesOnlyTheReplyForTheItemAsked) {
     EXPECT_EQ(std::memcmp(buffer, record.data(), record.size()), 0);
 }
 
-// A write reply that names no item (a unit that does not echo it) is still the acceptance.
-TEST_F(SettingsOps, ConfigWriteTakesAReplyThatNamesNoItem) {
-    gimbalsim::Fault silentUnit;
-    silentUnit.silent = true;
-    sim_.setControlFault(kWriteItem, 2, silentUnit);  // items 1 and 2 answered below, without the item
-    sim_.clearReceived();
-    std::thread device([&] {
-        for (size_t frames : {1, 2})
-            if (sim_.waitForFrames(frames, 10s)) sim_.sendRaw(itemReply(2, 0, 0, 0xF0, kWriteItem));
-    });
-    unsigned char buffer[CRADLE_CONFIG_BUFFER_SIZE] = {};
-    EXPECT_EQ(UploadCradleConfig(buffer), 0);
-    device.join();
+// A reply that names no item (a unit that does not echo it) still answers, for writes and reads alike.
+TEST_F(SettingsOps, ConfigItemRepliesThatNameNoItemAreTaken) {
+    struct Case {
+        uint8_t sub, status;
+        int (*call)(unsigned char*);
+    };
+    const Case cases[] = {{kWriteItem, 0xF0, [](unsigned char* b) { return UploadCradleConfig(b); }},
+                          {kReadItem, 1, DownloadCradleConfig}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "sub-command " << int(c.sub));
+        sim_.clearFaults();
+        sim_.setControlFault(c.sub, 2, silent());  // items 1 and 2 answered below, without the item
+        sim_.clearReceived();
+        std::thread device([&] {
+            for (size_t frames : {1, 2})
+                if (sim_.waitForFrames(frames, 10s)) sim_.sendRaw(itemReply(2, 0, 0, c.status, c.sub));
+        });
+        unsigned char buffer[CRADLE_CONFIG_BUFFER_SIZE] = {};
+        EXPECT_EQ(c.call(buffer), 0);
+        device.join();
+    }
 }
 
 TEST_F(SettingsOps, SilentParameterExchangesGiveNoReply) {

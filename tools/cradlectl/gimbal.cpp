@@ -10,6 +10,7 @@
 
 #include "backup.h"
 #include "exit_codes.h"
+#include "port_holder.h"
 
 namespace cradlectl {
 namespace {
@@ -56,6 +57,10 @@ Status Gimbal::open(const std::string& port) {
     CSerialClosePort();
     switch (error) {
     case CRADLE_SERIAL_IN_USE: return {kExitFailure, port + ": the port is in use"};
+    case CRADLE_SERIAL_HELD_ELSEWHERE:
+        if (const auto holder = procedures::findPortHolder(path))
+            return {kExitFailure, port + ": in use by " + holder->name + " (pid " + std::to_string(holder->pid) + ")"};
+        return {kExitFailure, port + ": in use by another program"};
     case CRADLE_SERIAL_SETTINGS_FAILED: return {kExitFailure, port + ": the line settings were refused (not a serial port?)"};
     default:
         if (heldByAnother(path)) return {kExitFailure, port + ": the port is in use"};

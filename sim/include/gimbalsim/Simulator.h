@@ -22,6 +22,7 @@ struct Fault {
     int noiseBytes = 0;       // junk bytes written before the reply
     bool split = false;       // reply in two writes with a short pause between them
     bool storeOther = false;  // parameter write (0x72): accept the page but store each value plus one
+    int cutAfterBytes = -1;   // send only this many bytes of the reply (a device reset mid-reply); -1: whole
     int count = -1;           // number of replies this applies to, then normal again; -1 for ever
 };
 

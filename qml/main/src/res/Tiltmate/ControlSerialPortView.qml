@@ -47,6 +47,8 @@ Item {
         case SerialPortController.OPEN_FAILURE_IN_USE:
             if (failure.modemManager)
                 return resLanguages.qsTr_STR_ID_217.arg(failure.path)
+            if (failure.holder !== "" && failure.holderPid > 0)
+                return resLanguages.qsTr_STR_ID_250.arg(failure.path).arg(failure.holder).arg(failure.holderPid)
             return failure.holder !== "" ? resLanguages.qsTr_STR_ID_215.arg(failure.path).arg(failure.holder)
                                          : resLanguages.qsTr_STR_ID_216.arg(failure.path)
         case SerialPortController.OPEN_FAILURE_GONE:

@@ -189,4 +189,5 @@ Item {
     property string qsTr_STR_ID_247: qsTr("%1 升级后报告的版本为 %2，不是固件包中的 %3，请重新升级！")
     property string qsTr_STR_ID_248: qsTr("%1 升级后未出现在云台的版本报告中，无法确认固件包中的 %2 已生效！")
     property string qsTr_STR_ID_249: qsTr("升级后云台未应答版本查询，无法确认 %1 已运行固件包中的 %2！")
+    property string qsTr_STR_ID_250: qsTr("无法打开 %1。\n该端口正被 %2（进程号 %3）占用，请先关闭该程序。")
 }
