@@ -11,6 +11,7 @@
 #include "PidTunning.h"
 #include "SensorsInformation.h"
 #include "SerialPortController.h"
+#include "TelemetryPlotController.h"
 
 class QQmlContext;
 
@@ -29,6 +30,7 @@ struct ApplicationControllers {
     FirmwareController firmwareController;
     CalibrationControl calibrationControl;
     JoyStickDevice joyStickDevice;
-    // Added after the original seven; pages reach it as runtimeBackupController.
+    // Added after the original seven; pages reach them as runtimeBackupController and runtimeTelemetryPlot.
     BackupController backupController;
+    TelemetryPlotController telemetryPlot;
 };

@@ -17,7 +17,8 @@ from harness import (Desktop, Display, ForbiddenPort, Program, Simulator, TestFa
                      temporary_directory)
 
 WINDOW_TITLE = "ORV Tiltmate"
-TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION = "运行状态", "IMU校准", "固件升级", "产品配置"
+TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION, TAB_PLOT = "运行状态", "IMU校准", "固件升级", "产品配置", "数据曲线"
+TABS_IN_ORDER = [TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION, TAB_PLOT]
 OPEN, CLOSE = "打开", "关闭"
 MOUNT_INVERTED = "倒置"
 START_CALIBRATION = "开始校准"
@@ -33,7 +34,8 @@ SIM_LABEL, FORBIDDEN_LABEL = "ttyGIMBAL0", "ttyNOPERM0"
 PORT_COMBO = {"id": "portCombo", "in": "ControlSerialPortView"}
 OPEN_BUTTON = {"id": "openButton", "in": "ControlSerialPortView"}
 PAGES = {TAB_RUNNING: ("WidgetRunningInfor", "runningTab"), TAB_IMU: ("WidgetImuCalibration", "imuTab"),
-         TAB_FIRMWARE: ("WidgetFirmware", "firmwareTab"), TAB_CONFIGURATION: ("WidgetConfiguration", "configurationTab")}
+         TAB_FIRMWARE: ("WidgetFirmware", "firmwareTab"), TAB_CONFIGURATION: ("WidgetConfiguration", "configurationTab"),
+         TAB_PLOT: ("WidgetTelemetryPlot", "plotTab")}
 SLACK = 1  # pixels of rounding allowed where two rectangles meet
 
 
@@ -86,7 +88,7 @@ class Scenario:
 
     def show_tab(self, title):
         self.click(text=title)
-        self.hook.wait_for("currentIndex", str([TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION].index(title)),
+        self.hook.wait_for("currentIndex", str(TABS_IN_ORDER.index(title)),
                            id="tabView", **{"in": "MainWindow"})
 
     def screenshot(self, name):
@@ -104,7 +106,7 @@ class Scenario:
         check(whole["ok"], "no page frame to measure")
         faults = layout_faults(window, whole["elements"])
         title = self.hook.find(props=["currentIndex"], id="tabView", **{"in": "MainWindow"})["currentIndex"]
-        page_type, tab_id = PAGES[[TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION][title]]
+        page_type, tab_id = PAGES[TABS_IN_ORDER[title]]
         tab = self.hook.find(id=tab_id, **{"in": "MainWindow"})
         page = self.hook.request("layout", select={"type": page_type})
         check(page["ok"] and len(page["elements"]) >= 5, f"no {page_type} to measure")
@@ -198,6 +200,29 @@ class Scenario:
         for cell in ("pitchMapping", "yawMapping", "shotMapping", "recordMapping", "zoomMapping"):
             self.hook.wait_for("text", r"\d+", id=cell, **page)
         self.screenshot("1-running")
+
+    def plot_page(self, workdir):
+        """The graphs fill from the moving simulator; a recording of a few seconds lands in Documents."""
+        self.show_tab(TAB_PLOT)
+        page = {"in": "WidgetTelemetryPlot"}
+        # The attitude graph's scale follows the turning heading away from the empty graph's 1.05.
+        self.hook.wait_for("text", r"(?!1\.05$)-?\d+\.\d+", id="scaleMax", index=2, **page)
+        self.click(id="recordButton", **page)
+        self.hook.wait_for("text", r".*Tiltmate-telemetry-.*\.csv.* [3-9] 秒，\d+ 个样本", id="recordingLabel", **page)
+        self.screenshot("5-plot-recording")
+        self.click(id="recordButton", **page)
+        self.hook.wait_for("text", "遥测记录已保存：.*", id="g_statusLine")
+        self.no_error_box()
+        folder = os.path.join(workdir, "Documents")
+        recordings = [name for name in os.listdir(folder) if name.endswith(".csv")]
+        check(len(recordings) == 1, f"recordings in {folder}: {recordings}")
+        with open(os.path.join(folder, recordings[0])) as recording:
+            lines = recording.read().splitlines()
+        check(lines[0].startswith("time_s,record,roll_deg"), f"recording header: {lines[0]}")
+        kinds = [line.split(",")[1] for line in lines[1:]]
+        check(kinds.count("A") >= 40 and kinds.count("B") >= 40, f"rows of A and B: {kinds.count('A')}, {kinds.count('B')}")
+        shutil.copy(os.path.join(folder, recordings[0]), os.path.join(self.artifacts, "5-plot-recording.csv"))
+        print("recording:", *lines[:4], sep="\n  ", flush=True)
 
     def imu_calibration(self):
         self.show_tab(TAB_IMU)
@@ -355,7 +380,7 @@ def main():
             hook = program.connect_hook()
             scenario = Scenario(hook, desktop, sim, args.artifacts)
             for step in (scenario.open_refused_for_permission, scenario.port_label_survives_refresh,
-                         scenario.connect, scenario.running_page, scenario.imu_calibration,
+                         scenario.connect, scenario.running_page, scenario.plot_page, scenario.imu_calibration,
                          scenario.configuration, scenario.firmware,
                          scenario.reconnect_reads_new_versions, scenario.back_to_running_page,
                          scenario.unplug_and_plug_back):
@@ -364,6 +389,8 @@ def main():
                     step(package)
                 elif step == scenario.open_refused_for_permission:
                     step(forbidden)
+                elif step == scenario.plot_page:
+                    step(workdir)
                 else:
                     step()
             # The close icon ends the program normally.

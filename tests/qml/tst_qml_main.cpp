@@ -1,6 +1,7 @@
 // Runs the QML component tests against the real resources, with stand-in controllers
 // published under the same context property names the program uses.
 #include "AttitudeView.h"
+#include "TelemetryPlot.h"
 #include "calibration_standin.h"
 
 #include <QtQuickTest/quicktest.h>
@@ -24,7 +25,7 @@ constexpr const char* kModule = "ORVGimbalTool";
 // The stand-ins written in QML, registered under the program's module and type names.
 constexpr const char* kQmlStandIns[] = {
     "SerialPortController", "SensorsInformation", "PidTunning",
-    "InstrumentConfig", "FirmwareController", "JoyStickDevice", "BackupController",
+    "InstrumentConfig", "FirmwareController", "JoyStickDevice", "BackupController", "TelemetryPlotController",
 };
 
 // Same names and order as the program's shell.
@@ -37,6 +38,7 @@ constexpr Publication kPublications[] = {
     {"runtimeCalibrationControl", "CalibrationControl"},
     {"runtimeJoystickdevice", "JoyStickDevice"},
     {"runtimeBackupController", "BackupController"},
+    {"runtimeTelemetryPlot", "TelemetryPlotController"},
 };
 
 }  // namespace
@@ -52,6 +54,8 @@ class QmlTestSetup : public QObject {
         }
         qmlRegisterType<CalibrationControl>(kModule, 1, 0, "CalibrationControl");
         AttitudeView::registerType();
+        // Before the stand-ins are created: the plot controller's stand-in holds a sample buffer.
+        TelemetryPlot::registerType();
         return true;
     }
 

@@ -39,6 +39,7 @@ struct Options {
     std::string linkPath;                    // symlink to the pty slave; empty = a fresh temp path
     double lostSignalAfterS = -1.0;          // receiver signal reported lost from this time on (-1: never)
     double lostSignalForS = 0.0;             // ... for this long
+    double telemetryOffAfterS = -1.0;        // both telemetry streams stop for good from this time on (-1: never)
 };
 
 constexpr size_t kTelemetryABytes = CRADLE_TELEMETRY_A_SIZE;
