@@ -104,6 +104,7 @@ public:
         process_->signal(SIGUSR2);
         return process_->line();
     }
+    void unplug() { process_->signal(SIGUSR1); }
 
 private:
     std::string link_;
@@ -205,7 +206,8 @@ TEST_F(Cradlectl, EveryCommandWorksAgainstTheSimulator) {
 }
 
 // The stream stops after 2 s: monitor prints what came, each sample once although --rate asks for more
-// than the stream's 20 Hz, then says the line went quiet with exit 5. Writing into a full disk ends it with 1.
+// than the stream's 20 Hz, then says the line went quiet with exit 5. Writing into a full disk or pulling
+// the cable ends it with 1.
 TEST_F(Cradlectl, MonitorPrintsEachSampleOnceAndEndsWhenTheLineGoesQuiet) {
     Sim quiet(path("g0"), {"--telemetry-off-after", "2"});
     ASSERT_TRUE(quiet.ready());
@@ -232,6 +234,12 @@ TEST_F(Cradlectl, MonitorPrintsEachSampleOnceAndEndsWhenTheLineGoesQuiet) {
     ASSERT_TRUE(talking.ready());
     Process full("/bin/sh", {"-c", std::string(CRADLECTL_PATH) + " -p " + talking.link() + " monitor --count 50 > /dev/full"});
     EXPECT_EQ(full.finish(), kExitFailure);
+
+    // A pulled cable is a failure of the line, not a quiet gimbal.
+    auto streaming = start({"-p", talking.link(), "monitor"});
+    ASSERT_EQ(streaming->line().rfind("time_s,", 0), 0u);
+    talking.unplug();
+    EXPECT_EQ(streaming->finish(), kExitFailure);
 }
 
 TEST_F(Cradlectl, BackupChangeRestoreEndsWithTheOriginalValues) {

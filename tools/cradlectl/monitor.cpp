@@ -156,6 +156,8 @@ int cmdMonitor(const Context& ctx, const std::string& format, double rateHz, lon
         const double silent = double(nowUs() - lastArrivalUs) / 1e6;
         const double limit = std::max(kSilenceFloorSeconds, kSilencePeriods * std::max(streams[0].period(), streams[1].period()));
         if (silent >= limit) {
+            // A pulled cable is not a quiet gimbal, even before the library's watchdog has noticed it.
+            if (!gimbal.portPresent()) return report(ctx, data, {kExitFailure, port + ": the port was removed"}, "");
             char seconds[32];
             std::snprintf(seconds, sizeof seconds, "%.1f", silent);
             return report(ctx, data, {kExitNoAnswer, port + ": no telemetry for " + seconds + " s"}, "");
