@@ -171,7 +171,8 @@ Status saveBackup(const std::string& path, const Backup& backup) {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) return {kExitFailure, "cannot write " + temporary + ": " + std::strerror(errno)};
         out << backupToJson(backup);
-        out.flush();
+        // A full disk may only show when the buffer goes out at close.
+        out.close();
         if (!out) {
             std::remove(temporary.c_str());
             return {kExitFailure, "writing " + temporary + " failed"};
@@ -185,15 +186,24 @@ Status saveBackup(const std::string& path, const Backup& backup) {
     return {};
 }
 
+std::vector<Difference> differences(const Backup& from, const Backup& to) {
+    std::vector<Difference> found;
+    for (size_t i = 0; i < from.config.size(); ++i)
+        if (from.config[i] != to.config[i]) found.push_back({Difference::kConfig, i, from.config[i], to.config[i]});
+    for (size_t i = 0; i < from.parameters.size(); ++i)
+        if (from.parameters[i] != to.parameters[i]) found.push_back({Difference::kParameter, i, from.parameters[i], to.parameters[i]});
+    return found;
+}
+
 std::string restoreDifferences(const Backup& backup, const Parameters& parameters, const ConfigRecord& config) {
-    std::string differences;
-    for (size_t i = 0; i < parameters.size(); ++i)
-        if (parameters[i] != backup.parameters[i])
-            differences += "; parameter " + std::to_string(i) + " reads " + std::to_string(parameters[i]) + ", not " + std::to_string(backup.parameters[i]);
-    for (size_t i = 0; i < config.size(); ++i)
-        if (config[i] != backup.config[i])
-            differences += "; configuration byte " + std::to_string(i) + " reads " + std::to_string(config[i]) + ", not " + std::to_string(backup.config[i]);
-    return differences.empty() ? differences : differences.substr(2);
+    Backup read = backup;
+    read.parameters = parameters;
+    read.config = config;
+    std::string text;
+    for (const Difference& d : differences(backup, read))
+        text += std::string("; ") + (d.kind == Difference::kConfig ? "configuration byte " : "parameter ") + std::to_string(d.index) + " reads "
+                + std::to_string(d.to) + ", not " + std::to_string(d.from);
+    return text.empty() ? text : text.substr(2);
 }
 
 std::string dataFolder() {
@@ -237,7 +247,7 @@ static bool makeFolders(const std::string& folder) {
     return true;
 }
 
-Status saveAutomaticBackup(const std::string& folder, const Backup& backup, std::string& path) {
+Status saveAutomaticBackup(const std::string& folder, const Backup& backup, std::string& path, size_t keep) {
     if (!makeFolders(folder)) return {kExitFailure, "cannot create the backup folder " + folder + ": " + std::strerror(errno)};
     Backup automatic = backup;
     automatic.automatic = true;
@@ -249,11 +259,12 @@ Status saveAutomaticBackup(const std::string& folder, const Backup& backup, std:
         path = folder + "/" + baseName(name) + "-" + std::to_string(n) + kBackupSuffix;
     }
     if (Status s = saveBackup(path, automatic); !s.ok()) return s;
-    pruneAutomaticBackups(folder);
+    pruneAutomaticBackups(folder, automatic.port, keep);
     return {};
 }
 
-void pruneAutomaticBackups(const std::string& folder) {
+void pruneAutomaticBackups(const std::string& folder, const std::string& port, size_t keep) {
+    keep = std::max<size_t>(keep, 1);  // the backup just taken always stays
     DIR* dir = opendir(folder.c_str());
     if (!dir) return;
     struct Found {
@@ -265,16 +276,16 @@ void pruneAutomaticBackups(const std::string& folder) {
         const std::string name = entry->d_name;
         if (name.rfind(kAutomaticPrefix, 0) != 0) continue;
         Backup b;
-        if (!loadBackup(folder + "/" + name, b).ok() || !b.automatic) continue;
+        if (!loadBackup(folder + "/" + name, b).ok() || !b.automatic || b.port != port) continue;
         // A file renamed by its user no longer carries the name it was saved under: it is the user's now.
         if (!isSavedName(name, automaticBackupName(b))) continue;
         automatic.push_back({b.taken, name});
     }
     closedir(dir);
-    if (automatic.size() <= kKeptAutomaticBackups) return;
+    if (automatic.size() <= keep) return;
     std::sort(automatic.begin(), automatic.end(),
               [](const Found& a, const Found& b) { return a.taken != b.taken ? a.taken > b.taken : a.name > b.name; });
-    for (size_t i = kKeptAutomaticBackups; i < automatic.size(); ++i) std::remove((folder + "/" + automatic[i].name).c_str());
+    for (size_t i = keep; i < automatic.size(); ++i) std::remove((folder + "/" + automatic[i].name).c_str());
 }
 
 }  // namespace procedures

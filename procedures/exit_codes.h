@@ -13,7 +13,8 @@ enum ExitCode {
     kExitRefused = 6,          // the gimbal answered with a refusal or an error status
     kExitVerifyFailed = 7,     // read back differs from what was written; diff: the sides differ
     kExitPartial = 8,          // some units or ports succeeded, others failed
-    kExitBadFile = 9           // a backup or package that is corrupt, foreign or unfit for this gimbal
+    kExitBadFile = 9,          // a backup or package that is corrupt, foreign or unfit for this gimbal
+    kExitInterrupted = 130     // stopped by SIGINT/SIGTERM between two writes (the shell's 128 + SIGINT)
 };
 
 // The class name a JSON result and an outcome line carry beside the number.
@@ -28,6 +29,7 @@ inline const char* exitCodeName(int code) {
     case kExitVerifyFailed: return "verification failed";
     case kExitPartial: return "partial success";
     case kExitBadFile: return "bad file";
+    case kExitInterrupted: return "interrupted";
     default: return "failed";
     }
 }

@@ -15,6 +15,7 @@ namespace procedures {
 struct Status {
     int exit = 0;            // ExitCode
     std::string message;     // empty on success
+    int libraryResult = 0;   // the library call's result where one failed, else 0
     bool ok() const { return exit == 0; }
 };
 

@@ -80,6 +80,9 @@ signals:
     // Backup to and restore from a file; errorInfo of the result names the file or what went wrong.
     void sg_backupConfiguration(ProtocolCommandEnum command, QString filePath);
     void sg_restoreConfiguration(ProtocolCommandEnum command, QString filePath);
+    // false: the next upgrade goes ahead without saving the configuration first (reported as a
+    // successful PROTOCOL_UPGRADEBACKUP with no file).
+    void sg_setUpgradeBackup(bool enabled);
 
 public slots:
     void st_moduleStartUpgrade(qint8 upgradeModuleName);

@@ -56,6 +56,7 @@ ORVInteractiveCommandThreadWorker::ORVInteractiveCommandThreadWorker(ORVInteract
     connect(this, &W::sg_protocolCommandResult, manager, &M::st_protocolCommandResult);
     connect(manager, &M::sg_backupConfiguration, this, &W::_st_backupConfiguration);
     connect(manager, &M::sg_restoreConfiguration, this, &W::_st_restoreConfiguration);
+    connect(manager, &M::sg_setUpgradeBackup, this, &W::_st_setUpgradeBackup);
     // A written unit's 100 % travels with the results, so it always precedes the upgrade's end.
     connect(this, &W::sg_moduleUpgradeProgressChanged, manager, &M::sg_moduleUpgradeProgressChanged);
 }

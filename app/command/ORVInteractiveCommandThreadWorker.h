@@ -50,6 +50,8 @@ private slots:
     void _st_closeSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum command);
     void _st_backupConfiguration(ORVInteractiveCommandManager::ProtocolCommandEnum command, QString filePath);
     void _st_restoreConfiguration(ORVInteractiveCommandManager::ProtocolCommandEnum command, QString filePath);
+    // Whether the next upgrade saves the configuration first; queued ahead of the upgrade it concerns.
+    void _st_setUpgradeBackup(bool enabled);
 
 private:
     // What became of one module of an upgrade.
@@ -69,6 +71,9 @@ private:
     quint8* upgradeProgress;
     // The port automatic backups are named after.
     QString openPortName;
+    // Cleared by the technician's explicit choice for units that cannot answer parameter reads; the
+    // next upgrade's backup step uses it and sets it again.
+    bool upgradeBackupEnabled = true;
 };
 
 #endif // ORVINTERACTIVECOMMANDTHREADWORKER_H

@@ -12,7 +12,7 @@
 // 16-bit little-endian values. The worker encodes requests with it, the controllers decode replies.
 namespace ParameterRecord {
 
-using Buffer = std::array<unsigned char, CRADLE_PARAM_RECORD_SIZE>;
+using Buffer = std::array<unsigned char, CRADLE_PARAM_RECORD_SIZE>;  // the engine's record
 
 struct Entry {
     int number;

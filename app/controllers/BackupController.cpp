@@ -53,6 +53,11 @@ void BackupController::restoreUpgradeBackup()
         request(false, lastUpgradeBackup);
 }
 
+void BackupController::upgradeWithoutBackup()
+{
+    emit manager->sg_setUpgradeBackup(false);
+}
+
 void BackupController::st_serial_event(ORVInteractiveCommandManager::ProtocolCommandEnum command, int result, int,
                                        QString errorInfo, QByteArray appendData)
 {
@@ -73,6 +78,10 @@ void BackupController::st_serial_event(ORVInteractiveCommandManager::ProtocolCom
         break;
     case ORVInteractiveCommandManager::PROTOCOL_UPGRADEBACKUP:
         takenBeforeUpgrade = result == 0 ? errorInfo : QString();
+        if (backupFailed != (result != 0)) {
+            backupFailed = result != 0;
+            emit sigUpgradeBackupChanged();
+        }
         if (result != 0)
             emit sigUpgradeBackupFailed(errorInfo);
         break;

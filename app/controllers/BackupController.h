@@ -15,6 +15,8 @@ class BackupController : public QObject
     Q_OBJECT
     Q_PROPERTY(bool busy READ busy NOTIFY sigBusyChanged)
     Q_PROPERTY(QString upgradeBackupPath READ upgradeBackupPath NOTIFY sigUpgradeBackupChanged)
+    // The last upgrade wrote nothing because its backup failed: the page offers to go without one.
+    Q_PROPERTY(bool upgradeBackupFailed READ upgradeBackupFailed NOTIFY sigUpgradeBackupChanged)
 public:
     // Why a restore failed, as the worker reports it, for the page's choice of message.
     enum RestoreFailure {
@@ -29,6 +31,7 @@ public:
     bool busy() const { return pending > 0; }
     // The automatic backup taken before the last upgrade; empty until an upgrade has ended.
     QString upgradeBackupPath() const { return lastUpgradeBackup; }
+    bool upgradeBackupFailed() const { return backupFailed; }
 
 signals:
     void sigBusyChanged();
@@ -47,6 +50,9 @@ public slots:
     void backupToFile(QString fileUrl);
     void restoreFromFile(QString fileUrl);
     void restoreUpgradeBackup();
+    // The technician's explicit choice for units that cannot answer parameter reads: the next upgrade
+    // writes without saving the configuration first. Call it right before starting that upgrade.
+    void upgradeWithoutBackup();
     void st_serial_event(ORVInteractiveCommandManager::ProtocolCommandEnum command, int result, int errorCode,
                          QString errorInfo, QByteArray appendData);
 
@@ -58,6 +64,7 @@ private:
     int pending = 0;
     QString takenBeforeUpgrade;
     QString lastUpgradeBackup;
+    bool backupFailed = false;
 };
 
 #endif // BACKUPCONTROLLER_H

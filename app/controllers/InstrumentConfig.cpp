@@ -30,7 +30,7 @@ QString InstrumentConfig::defaultsKey(int number)
 InstrumentConfig::InstrumentConfig(QObject* parent)
     : QObject(parent)
     , m_pulseRanges{{1696, 352}, {1940, 1100}, {1940, 1100}, {1940, 1100}}
-    , m_displayCodes{0, 8, 10}
+    , m_displayCodes{procedures::kPaletteCodes[0], procedures::kPaletteCodes[1], procedures::kPaletteCodes[2]}
     , m_controllerNames{"SBUS", "PPM", "TTL", "CAN"}
     , m_manager(ORVInteractiveCommandManager::instance())
 {
@@ -158,8 +158,8 @@ bool InstrumentConfig::canReloadControllerMapping()
 
 bool InstrumentConfig::isSupportProduct()
 {
-    const short code = mechanism();
-    return (code >= kMechanismInfrared && code <= kMechanismLastPlain) || code == kMechanismDualLight;
+    // The codes a gimbal can carry are the engine's, the same a restore checks against.
+    return procedures::isCameraModuleCode(mechanism());
 }
 
 void InstrumentConfig::st_serial_event(ORVInteractiveCommandManager::ProtocolCommandEnum command,

@@ -4,6 +4,9 @@
 #include <QString>
 
 #include "ORVInteractiveCommandManager.h"
+#include "value_ranges.h"
+
+#include <iterator>
 
 // The gimbal's product configuration (gimbal parameters 0 to 4): camera module, control input,
 // mounting, operating mode and thermal palette, with the questions the pages ask about them.
@@ -78,7 +81,7 @@ public slots:
 
 private:
     static constexpr int kControllerCount = 4;
-    static constexpr int kDisplayCount = 3;
+    static constexpr int kDisplayCount = int(std::size(procedures::kPaletteCodes));
 
     struct PulseRange {
         ushort maximum;

@@ -62,7 +62,7 @@ bool version(const std::string& text, uint8_t& major, uint8_t& minor) {
     return true;
 }
 
-// "delay=MS,status=N,silent,crc,noise=N,split,count=N"
+// "delay=MS,status=N,silent,crc,noise=N,split,store-other,count=N"
 bool faultList(const std::string& text, Fault& fault) {
     if (text.empty()) return false;
     for (const std::string& item : splitOn(text, ',')) {
@@ -73,6 +73,7 @@ bool faultList(const std::string& text, Fault& fault) {
         if (key == "silent" && !hasValue) fault.silent = true;
         else if (key == "crc" && !hasValue) fault.corruptCrc = true;
         else if (key == "split" && !hasValue) fault.split = true;
+        else if (key == "store-other" && !hasValue) fault.storeOther = true;
         else if (key == "delay" && hasValue) {
             auto v = integer(value, 0, 600000);
             if (!v) return false;
@@ -136,6 +137,7 @@ FAULTS is a comma-separated list of:
   silent       do not reply (dropped reply)                0xFE, 0xFF; control: 0xF0, 1, 0xFF)
   crc          corrupt the reply's CRC           noise=N   send N junk bytes before the reply
   split        send the reply in two writes      count=N   only the next N replies, then normal
+  store-other  0x72: accept each page but store every value plus one, so a read-back differs
 Example: --fault 0x45:status=0xFD,count=1 --fault 0x43:noise=5,split
 
 Parameters start as on a gimbal fresh from the factory: 0=4 (camera module), 1=1 (S-BUS),

@@ -246,7 +246,10 @@ ModelResult DeviceModel::parameterWrite(const wire::Request& request) {
         const uint8_t* numbers = &request.head[4];
         const bool known = std::all_of(numbers, numbers + n, [](uint8_t p) { return p < kParameterCount; });
         if (known) {
-            for (size_t i = 0; i < n; ++i) parameters_[numbers[i]] = get16(&request.extension[2 * i]);
+            // Looked at, not taken: the reply below takes it and counts it.
+            const auto fault = faults_.find(command);
+            const uint16_t skew = fault != faults_.end() && fault->second.storeOther && fault->second.count != 0 ? 1 : 0;
+            for (size_t i = 0; i < n; ++i) parameters_[numbers[i]] = uint16_t(get16(&request.extension[2 * i]) + skew);
             head[3] = status::kDone;
         } else {
             head[3] = status::kRefusedFD;  // nothing written: a page is taken whole or not at all

@@ -56,6 +56,7 @@ private slots:
                      "sg_protocolCommandResult(ProtocolCommandEnum,int,int,QString,QByteArray)"));
         QCOMPARE(manager.mid(15), QStringList({"sg_backupConfiguration(ProtocolCommandEnum,QString)",
                                                "sg_restoreConfiguration(ProtocolCommandEnum,QString)",
+                                               "sg_setUpgradeBackup(bool)",
                                                "st_moduleStartUpgrade(signed char)", "_st_firmUpgradeProgress()",
                                                "st_protocolCommandResult(ProtocolCommandEnum,int,int,QString,QByteArray)"}));
         const QMetaEnum commands = ORVInteractiveCommandManager::staticMetaObject.enumerator(0);
@@ -68,8 +69,8 @@ private slots:
         QCOMPARE(commands.key(17), "PROTOCOL_SERIALPORTDISCONNECT");
 
         const QStringList worker = ownMethods(ORVInteractiveCommandThreadWorker::staticMetaObject);
-        // 7 signals, the 13 slots left after the status poll moved out, then the two backup slots.
-        QCOMPARE(worker.size(), 7 + 13 + 2);
+        // 7 signals, the 13 slots left after the status poll moved out, then the three backup slots.
+        QCOMPARE(worker.size(), 7 + 13 + 3);
         QCOMPARE(worker.at(5), QStringLiteral("sg_openSerialPortResult(bool,int,QString)"));
         QCOMPARE(worker.at(7 + 7), QStringLiteral("_st_cardleCalibration(ORVInteractiveCommandManager::ProtocolCommandEnum,int)"));
         QCOMPARE(worker.at(7 + 12), QStringLiteral("_st_closeSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum)"));

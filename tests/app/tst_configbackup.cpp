@@ -23,11 +23,16 @@ namespace {
 
 const QList<Unit> kUnits = {{1, 1, 7, 3}, {8, 2, 7, 12}};
 
+// Values a gimbal can hold, different for each seed; the camera module stays, so backups fit.
 QMap<int, quint16> parameterValues(int seed)
 {
-    QMap<int, quint16> values;
-    for (int n = 0; n < procedures::kParameterCount; ++n)
-        values[n] = quint16(seed + 1000 * n);
+    const quint16 palettes[] = {0, 8, 10};
+    QMap<int, quint16> values{{0, 4}, {1, quint16(1 + seed % 4)}, {2, quint16(1 + seed % 2)}, {3, quint16(1 + seed % 3)},
+                              {4, palettes[seed % 3]}};
+    for (int f = 0; f < 8; ++f) {
+        values[5 + f] = quint16((seed + f) % 20);
+        values[13 + f] = quint16(1 + (seed + f) % 2);
+    }
     return values;
 }
 
@@ -86,7 +91,7 @@ private slots:
         procedures::Backup saved;
         QVERIFY(procedures::loadBackup(path.toStdString(), saved).ok());
         QCOMPARE(int(saved.units.size()), 2);
-        QCOMPARE(saved.parameters[20], quint16(5 + 20000));
+        QCOMPARE(saved.parameters[12], quint16(12));
 
         // The gimbal is changed, then the backup is restored: its values are written and read back.
         scriptGimbal(40);
@@ -106,7 +111,7 @@ private slots:
         controller->restoreFromFile(path);
         QVERIFY(failed.wait(5000));
         QCOMPARE(failed.at(0).at(0).toInt(), int(BackupController::RESTORE_READBACK_DIFFERS));
-        QVERIFY2(failed.at(0).at(1).toString().contains("parameter 0 reads 40, not 5"),
+        QVERIFY2(failed.at(0).at(1).toString().contains("parameter 1 reads 1, not 2"),
                  qPrintable(failed.at(0).at(1).toString()));
     }
 
@@ -124,6 +129,8 @@ private slots:
         outOfRange.replace("\"config\": [\n    0,", "\"config\": [\n    256,");
         QTest::newRow("byte out of range") << outOfRange << "configuration byte 0";
         QTest::newRow("missing file") << QByteArray() << "cannot be read";
+        // Well-formed, but camera module 0 is no value to write onto a gimbal.
+        QTest::newRow("value no gimbal can hold") << QByteArray::fromStdString(good) << "camera module";
     }
 
     void badFileWritesNothingAndSaysSo()
@@ -217,6 +224,44 @@ private slots:
         QCOMPARE(ScriptedCradle::callCount("UpdateFirmRequest"), 0);
         QCOMPARE(ScriptedCradle::callCount("WriteFirm"), 0);
         QVERIFY(controller->upgradeBackupPath().isEmpty());
+    }
+
+    // Units that cannot answer parameter reads: the technician's explicit choice lets one upgrade go
+    // without a backup; the next one takes its backup again.
+    void upgradeWithoutBackupWhenChosen()
+    {
+        scriptGimbal(5);
+        ScriptedCradle::with([](ScriptedCradle::State& s) { s.parameterResult = CRADLE_E_NO_REPLY; });
+        ORVFirmware unit(8, 2, QStringLiteral("7.12"));
+        unit.setWantUpdate(true);
+        unit.setPackagePath(dir.filePath("absent.bin"));
+        QList<ORVFirmware*> list = {&unit};
+        QSignalSpy results(M::instance(), &M::sg_protocolCommandResult);
+        auto upgradeEnds = [&] {
+            return QTest::qWaitFor([&] {
+                return !results.isEmpty() && results.last().at(0).value<M::ProtocolCommandEnum>() == M::PROTOCOL_UPDATEFIRM;
+            }, 5000);
+        };
+        M::instance()->upgradeFirmware(&list);
+        QVERIFY(upgradeEnds());
+        QVERIFY(controller->upgradeBackupFailed());
+        QCOMPARE(ScriptedCradle::callCount("UpdateFirmRequest"), 0);
+
+        results.clear();
+        controller->upgradeWithoutBackup();
+        M::instance()->upgradeFirmware(&list);
+        QVERIFY(upgradeEnds());
+        QVERIFY(!controller->upgradeBackupFailed());
+        QCOMPARE(ScriptedCradle::callCount("UpdateFirmRequest"), 1);
+        // Only the first upgrade tried to read.
+        QCOMPARE(ScriptedCradle::callCount("DownloadCradleParameter"), 1);
+        QVERIFY(controller->upgradeBackupPath().isEmpty());
+
+        results.clear();
+        M::instance()->upgradeFirmware(&list);
+        QVERIFY(upgradeEnds());
+        QVERIFY(controller->upgradeBackupFailed());
+        QCOMPARE(ScriptedCradle::callCount("UpdateFirmRequest"), 1);
     }
 
     // cradlectl computes the program's data folder by hand; both must name the same place.

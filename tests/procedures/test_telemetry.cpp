@@ -69,9 +69,7 @@ TEST(Telemetry, CsvHasUnitsInTheHeaderAndOneRowPerSampleOfEitherKind) {
     EXPECT_EQ(header[10], "accel_z_g");
     EXPECT_EQ(header.back(), "signal_lost");
 
-    char* text = nullptr;
-    size_t size = 0;
-    std::FILE* memory = open_memstream(&text, &size);
+    std::FILE* memory = std::tmpfile();
     ASSERT_NE(memory, nullptr);
     TelemetryCsvWriter writer(memory);
     EXPECT_TRUE(writer.writeHeader());
@@ -79,9 +77,11 @@ TEST(Telemetry, CsvHasUnitsInTheHeaderAndOneRowPerSampleOfEitherKind) {
     EXPECT_TRUE(writer.writeSample(sampleOf(CRADLE_TELEMETRY_KIND_B, 1'300'000, {{17, 0xFF}, {30, 1}}), 1'000'000));
     EXPECT_TRUE(writer.flush());
     EXPECT_EQ(writer.rows(), 2u);
+    std::rewind(memory);
+    std::string text;
+    for (int c; (c = std::fgetc(memory)) != EOF;) text += char(c);
     std::fclose(memory);
-    std::stringstream lines(std::string(text, size));
-    std::free(text);
+    std::stringstream lines(text);
     std::string line;
     std::getline(lines, line);
     EXPECT_EQ(line, telemetryCsvHeader());
@@ -103,7 +103,7 @@ TEST(Telemetry, CsvHasUnitsInTheHeaderAndOneRowPerSampleOfEitherKind) {
 
 TEST(Telemetry, AFullDiskIsReportedAndNothingMoreIsWritten) {
     std::FILE* full = std::fopen("/dev/full", "w");
-    ASSERT_NE(full, nullptr);
+    if (!full) GTEST_SKIP() << "no /dev/full on this system";
     TelemetryCsvWriter writer(full);
     writer.writeHeader();  // buffered: the disk says no when the buffer goes out
     EXPECT_FALSE(writer.flush());

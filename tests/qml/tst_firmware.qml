@@ -80,6 +80,20 @@ Item {
             compare(page.upgradeButton.enabled, false)
         }
 
+        function test_upgrade_without_backup_is_offered_after_a_failed_backup() {
+            runtimeBackupController.reset()
+            var page = createTemporaryObject(pageComponent, root)
+            compare(page.upgradeWithoutBackupButton.visible, false)
+            runtimeBackupController.sigUpgradeBackupFailed("no answer")
+            verify(g_messageDlg.information.indexOf("【不备份直接升级】") > 0, g_messageDlg.information)
+            runtimeBackupController.upgradeBackupFailed = true
+            compare(page.upgradeWithoutBackupButton.visible, true)
+            mouseClick(page.upgradeWithoutBackupButton)
+            compare(runtimeBackupController.withoutBackupRequests, 1)
+            compare(runtimeFirmwareController.upgradeRequests, 1)
+            compare(page.upgradeWithoutBackupButton.enabled, false)
+        }
+
         function test_rows_show_the_model() {
             runtimeFirmwareController.firmwareListModel.append({ Name: "MY", AppVersion: "1.0.0", FileAppVersion: "--", UpgradeStatus: 0 })
             var page = createTemporaryObject(pageComponent, root)

@@ -15,7 +15,7 @@ namespace {
 
 // The 148 agreed texts, two for package entries the program skips, and seventeen that say what
 // happened to a port, an upload or a connection; then the plot page and its recordings.
-constexpr int kTableSize = 148 + 2 + 17 + 13 + 17;
+constexpr int kTableSize = 148 + 2 + 17 + 13 + 2 + 17;
 
 QString readText(const QString& path)
 {

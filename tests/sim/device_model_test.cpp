@@ -182,6 +182,18 @@ TEST_F(Model, ParametersAreWrittenAndReadBack) {
     EXPECT_EQ(wire::get16(&f[44]), wire::crc16(&f[36], 8));
 }
 
+TEST_F(Model, StoreOtherAcceptsAPageButKeepsOtherValuesForItsCount) {
+    Fault skew;
+    skew.storeOther = true;
+    skew.count = 1;
+    model->setFault(0x72, skew);
+    EXPECT_EQ(status(parameterWrite({{3, 2}, {7, 0xFFFF}})), 1) << "accepted like a good write";
+    EXPECT_EQ(model->parameter(3), 3);
+    EXPECT_EQ(model->parameter(7), 0) << "wraps";
+    EXPECT_EQ(status(parameterWrite({{3, 2}})), 1);
+    EXPECT_EQ(model->parameter(3), 2) << "count used up";
+}
+
 TEST_F(Model, UnknownParametersAreRefusedWithoutWritingAnything) {
     EXPECT_EQ(status(parameterWrite({{1, 4}, {21, 1}})), 0xFD);
     EXPECT_EQ(model->parameter(1), 1);

@@ -83,6 +83,7 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     void signal(int sig) { kill(pid_, sig); }
+    pid_t pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;
@@ -150,7 +151,7 @@ protected:
 
 // Every command that needs a gimbal, with what it needs besides the port.
 std::vector<std::vector<std::string>> gimbalCommands(const std::string& backupFile, const std::string& package) {
-    return {{"info"},           {"params", "get", "0"}, {"params", "set", "4=1"}, {"config", "get"},    {"config", "set", backupFile},
+    return {{"info"},           {"params", "get", "0"}, {"params", "set", "4=8"}, {"config", "get"},    {"config", "set", backupFile},
             {"backup", "x.json"}, {"restore", backupFile}, {"flash", package},      {"calibrate", "horizontal"},
             {"start"},          {"stop"},               {"monitor", "--count", "1"}};
 }
@@ -168,11 +169,11 @@ TEST_F(Cradlectl, EveryCommandWorksAgainstTheSimulator) {
     EXPECT_EQ(info["units"][1]["unit"], "MX");
     EXPECT_EQ(info["units"][1]["version"], "1.0");
 
-    EXPECT_EQ(run({"-p", port, "params", "set", "3=0", "13=2"}), kExitOk);
+    EXPECT_EQ(run({"-p", port, "params", "set", "3=2", "13=2"}), kExitOk);
     std::string out;
     EXPECT_EQ(run({"-p", port, "params", "get", "3", "13", "0"}, &out), kExitOk);
-    EXPECT_EQ(out, "3=0\n13=2\n0=4\n");
-    EXPECT_NE(sim.parameters().find(" 3=0 "), std::string::npos);
+    EXPECT_EQ(out, "3=2\n13=2\n0=4\n");
+    EXPECT_NE(sim.parameters().find(" 3=2 "), std::string::npos);
 
     // config get --json output is what config set takes.
     ASSERT_EQ(run({"--json", "-p", port, "config", "get"}, &out), kExitOk);
@@ -249,7 +250,7 @@ TEST_F(Cradlectl, BackupChangeRestoreEndsWithTheOriginalValues) {
     const std::string before = sim.parameters();
     ASSERT_EQ(run({"-p", port, "backup", path("good.json")}), kExitOk);
 
-    ASSERT_EQ(run({"-p", port, "params", "set", "1=2", "7=5", "20=0"}), kExitOk);
+    ASSERT_EQ(run({"-p", port, "params", "set", "1=2", "7=5", "20=2"}), kExitOk);
     json changed = json::parse(read("good.json"));
     changed["config"][0] = 1;
     changed["config"][37] = 200;
@@ -261,7 +262,7 @@ TEST_F(Cradlectl, BackupChangeRestoreEndsWithTheOriginalValues) {
     EXPECT_EQ(run({"diff", path("good.json"), port}, &out), kExitVerifyFailed);
     EXPECT_EQ(out, "config 00: " + std::to_string(int(json::parse(read("good.json"))["config"][0])) + " -> 1\n"
                    "config 37: " + std::to_string(int(json::parse(read("good.json"))["config"][37])) + " -> 200\n"
-                   "parameter 01: 1 -> 2\nparameter 07: 2 -> 5\nparameter 20: 1 -> 0\n");
+                   "parameter 01: 1 -> 2\nparameter 07: 2 -> 5\nparameter 20: 1 -> 2\n");
 
     EXPECT_EQ(run({"-p", port, "restore", path("good.json")}), kExitOk);
     EXPECT_EQ(sim.parameters(), before);
@@ -302,6 +303,125 @@ TEST_F(Cradlectl, ACorruptOrForeignBackupIsRefusedWithNothingWritten) {
     EXPECT_EQ(sim.parameters(), before);
     std::string out;
     EXPECT_EQ(run({"diff", path("good.json"), sim.link()}, &out), kExitOk) << out;
+}
+
+TEST_F(Cradlectl, ValuesNoGimbalCanHoldAreRefusedWithNothingWritten) {
+    Sim sim(path("g0"));
+    ASSERT_TRUE(sim.ready());
+    ASSERT_EQ(run({"-p", sim.link(), "backup", path("good.json")}), kExitOk);
+    const std::string before = sim.parameters();
+    // Arguments: usage (2), and the port is never written.
+    for (const char* bad : {"0=8", "1=5", "2=0", "3=4", "4=9", "5=20", "20=3", "21=0"})
+        EXPECT_EQ(run({"-p", sim.link(), "params", "set", "1=2", bad}), kExitUsage) << bad;
+    // A backup file: bad file (9), before anything is written.
+    for (const auto& [number, value] : std::vector<std::pair<int, int>>{{0, 70}, {1, 999}, {4, 1}}) {
+        json b = json::parse(read("good.json"));
+        b["parameters"][number] = value;
+        write("bad.json", b.dump());
+        EXPECT_EQ(run({"-p", sim.link(), "restore", path("bad.json")}), kExitBadFile) << number << "=" << value;
+    }
+    EXPECT_EQ(sim.parameters(), before);
+    // The last valid values all go through.
+    EXPECT_EQ(run({"-p", sim.link(), "params", "set", "0=9", "1=4", "2=2", "3=3", "4=10", "12=19", "20=2"}), kExitOk);
+}
+
+TEST_F(Cradlectl, RestoreOntoAnotherKindOfGimbalNeedsForce) {
+    Sim source(path("g0")), other(path("g1"), {"--camera", "2", "--unit", "IFB:1:1.0", "--unit", "MX:2:1.0"});
+    ASSERT_TRUE(source.ready() && other.ready());
+    ASSERT_EQ(run({"-p", source.link(), "backup", path("good.json")}), kExitOk);
+    const std::string before = other.parameters();
+    int code = -1;
+    json refused = runJson({"-p", other.link(), "restore", path("good.json")}, code);
+    EXPECT_EQ(code, kExitBadFile);
+    EXPECT_EQ(refused["forced"], false);
+    // Camera module, MX's hardware, MY and MZ missing.
+    EXPECT_EQ(refused["mismatches"].size(), 4u) << refused.dump();
+    EXPECT_EQ(other.parameters(), before);
+
+    json forced = runJson({"-p", other.link(), "restore", "--force", path("good.json")}, code);
+    EXPECT_EQ(code, kExitOk) << forced.dump();
+    EXPECT_EQ(forced["forced"], true);
+    EXPECT_EQ(forced["mismatches"].size(), 4u);
+    EXPECT_EQ(other.parameters(), source.parameters());
+}
+
+TEST_F(Cradlectl, RestoreDryRunPrintsThePlanAndWritesNothing) {
+    Sim sim(path("g0"));
+    ASSERT_TRUE(sim.ready());
+    ASSERT_EQ(run({"-p", sim.link(), "backup", path("good.json")}), kExitOk);
+    ASSERT_EQ(run({"-p", sim.link(), "params", "set", "7=5"}), kExitOk);
+    const std::string changed = sim.parameters();
+    std::string out;
+    EXPECT_EQ(run({"-p", sim.link(), "restore", "--dry-run", path("good.json")}, &out), kExitOk);
+    EXPECT_NE(out.find("  parameter 07: 5 -> 2\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("nothing written"), std::string::npos) << out;
+    int code = -1;
+    json plan = runJson({"-p", sim.link(), "restore", "--dry-run", path("good.json")}, code);
+    EXPECT_EQ(plan["plan"], json::parse(R"([{"what":"parameter","index":7,"a":5,"b":2}])"));
+    EXPECT_TRUE(plan["written"].empty());
+    EXPECT_EQ(sim.parameters(), changed);
+    struct stat st{};
+    EXPECT_NE(stat(path("data").c_str(), &st), 0) << "no automatic backup either";
+}
+
+TEST_F(Cradlectl, ARestoreThatDoesNotReadBackFailsVerification) {
+    Sim sim(path("g0"), {"--fault", "0x72:store-other"});
+    ASSERT_TRUE(sim.ready());
+    ASSERT_EQ(run({"-p", sim.link(), "backup", path("good.json")}), kExitOk);
+    EXPECT_EQ(run({"-p", sim.link(), "restore", path("good.json")}), kExitVerifyFailed);
+    EXPECT_EQ(run({"-p", sim.link(), "params", "set", "3=2"}), kExitVerifyFailed);
+}
+
+TEST_F(Cradlectl, AutomaticBackupsBeforeARestoreGoWhereAskedAndCanBeLeftOut) {
+    Sim sim(path("g0"));
+    ASSERT_TRUE(sim.ready());
+    ASSERT_EQ(run({"-p", sim.link(), "backup", path("good.json")}), kExitOk);
+    int code = -1;
+    for (int i = 0; i < 3; ++i) {
+        json r = runJson({"--backup-dir", path("auto"), "--keep", "2", "-p", sim.link(), "restore", path("good.json")}, code);
+        EXPECT_EQ(code, kExitOk);
+        EXPECT_EQ(r["backup"].get<std::string>().rfind(path("auto/auto-backup-"), 0), 0u) << r.dump();
+    }
+    ASSERT_EQ(std::system(("test $(ls '" + path("auto") + "' | wc -l) -eq 2").c_str()), 0);
+    json none = runJson({"--no-backup", "-p", sim.link(), "restore", path("good.json")}, code);
+    EXPECT_EQ(code, kExitOk);
+    EXPECT_FALSE(none.contains("backup"));
+    EXPECT_EQ(run({"--keep", "0", "-p", sim.link(), "restore", path("good.json")}), kExitUsage);
+}
+
+TEST_F(Cradlectl, InterruptedRestoreSaysWhatWasWritten) {
+    // Each parameter write is answered late, so the restore is still writing when it is interrupted.
+    Sim sim(path("g0"), {"--fault", "0x72:delay=700"});
+    ASSERT_TRUE(sim.ready());
+    ASSERT_EQ(run({"-p", sim.link(), "backup", path("good.json")}), kExitOk);
+    ASSERT_EQ(run({"-p", sim.link(), "params", "set", "7=5"}), kExitOk);
+    auto restore = start({"--json", "-p", sim.link(), "restore", path("good.json")});
+    for (std::string line; (line = restore->line()) != "";)
+        if (json::parse(line, nullptr, false).value("step", "") == "writing parameters 0-16") break;
+    // A single-port restore runs in this one process: nothing of its own to stop besides it.
+    std::ifstream children("/proc/" + std::to_string(restore->pid()) + "/task/" + std::to_string(restore->pid()) + "/children");
+    std::string childList;
+    std::getline(children, childList);
+    EXPECT_EQ(childList, "");
+    restore->signal(SIGINT);
+    std::string out;
+    EXPECT_EQ(restore->finish(&out), kExitInterrupted);
+    const json result = json::parse(out.substr(out.rfind("\n{") + 1), nullptr, false);
+    EXPECT_EQ(result["written"], json::parse(R"(["parameters 0-16"])")) << out;
+    EXPECT_EQ(result["error"].get<std::string>().find("written: parameters 0-16; not written: parameters 17-20, configuration (saved)")
+                  != std::string::npos, true) << out;
+    EXPECT_NE(sim.parameters().find(" 7=2 "), std::string::npos) << "the first record was written whole";
+}
+
+TEST_F(Cradlectl, ABackupThatCannotBeWrittenFailsWithoutSayingSaved) {
+    Sim sim(path("g0"));
+    ASSERT_TRUE(sim.ready());
+    const std::string tool = "XDG_DATA_HOME='" + path("data") + "' '" CRADLECTL_PATH "' -p '" + sim.link() + "' ";
+    EXPECT_EQ(WEXITSTATUS(std::system((tool + "backup - > /dev/full 2>/dev/null").c_str())), kExitFailure);
+    EXPECT_EQ(WEXITSTATUS(std::system((tool + "--json backup - > /dev/full 2>/dev/null").c_str())), kExitFailure);
+    std::string out;
+    EXPECT_EQ(run({"-p", sim.link(), "backup", "/nonexistent/dir/b.json"}, &out), kExitFailure);
+    EXPECT_EQ(out.find("saved"), std::string::npos) << out;
 }
 
 TEST_F(Cradlectl, MissingPortAndSilentGimbalGiveTheirExitCodes) {

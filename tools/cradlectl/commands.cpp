@@ -6,7 +6,9 @@
 #include <cmath>
 #include <condition_variable>
 #include <csignal>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <functional>
@@ -20,6 +22,8 @@
 #include "backup.h"
 #include "exit_codes.h"
 #include "firmware_package.h"
+#include "interrupt.h"
+#include "value_ranges.h"
 #include "ports.h"
 #include "progress.h"
 #include "workers.h"
@@ -34,7 +38,6 @@ using namespace std::chrono_literals;
 constexpr auto kPauseAfterWrite = 1000ms;
 constexpr auto kProgressRefresh = 200ms;
 constexpr auto kTelemetryWait = 3s;
-constexpr int kCameraModuleParameter = 0;
 
 Status needOnePort(const Context& ctx) {
     if (ctx.ports.size() != 1) return {kExitUsage, ctx.ports.empty() ? "this command needs --port" : "this command takes one --port"};
@@ -203,7 +206,7 @@ int cmdParamsGet(const Context& ctx, const std::vector<int>& numbers) {
 int cmdParamsSet(const Context& ctx, const std::vector<std::string>& assignments) {
     json data = {{"command", "params set"}};
     if (Status s = needOnePort(ctx); !s.ok()) return report(ctx, data, s, "");
-    std::vector<uint8_t> numbers;
+    std::vector<int> numbers;
     std::vector<uint16_t> values;
     for (const std::string& a : assignments) {
         unsigned number = 0, value = 0;
@@ -211,28 +214,24 @@ int cmdParamsSet(const Context& ctx, const std::vector<std::string>& assignments
         if (std::sscanf(a.c_str(), "%u=%u%c", &number, &value, &rest) != 2 || number > 255 || value > 0xFFFF
             || a.find_first_of("+- ") != std::string::npos)
             return report(ctx, data, {kExitUsage, "'" + a + "' is not N=VALUE (N 0-255, VALUE 0-65535)"}, "");
-        numbers.push_back(uint8_t(number));
+        // Checked before the port is opened: a value the gimbal cannot hold writes nothing.
+        if (std::string problem = parameterProblem(int(number), value); !problem.empty())
+            return report(ctx, data, {kExitUsage, "'" + a + "': " + problem}, "");
+        numbers.push_back(int(number));
         values.push_back(uint16_t(value));
     }
     Gimbal gimbal;
     std::vector<uint16_t> readBack;
     Status s = gimbal.open(ctx.ports[0]);
-    if (s.ok()) s = gimbal.writeParameters(numbers, values);
-    if (s.ok()) s = gimbal.readParameters(numbers, readBack);
+    if (s.ok()) s = gimbal.named(setParameters(calls(), numbers, values, readBack));
     json list = json::array();
     std::string text;
-    for (size_t i = 0; s.ok() && i < numbers.size(); ++i) {
-        // A later assignment to the same number wins, as on the gimbal.
-        const auto last = std::find(numbers.rbegin(), numbers.rend(), numbers[i]);
-        const uint16_t wanted = values[size_t(numbers.rend() - last) - 1];
-        if (readBack[i] != wanted)
-            s = {kExitVerifyFailed, ctx.ports[0] + ": parameter " + std::to_string(numbers[i]) + " reads back " + std::to_string(readBack[i])
-                                       + ", not " + std::to_string(wanted)};
+    for (size_t i = 0; i < readBack.size(); ++i) {
         list.push_back({{"number", numbers[i]}, {"value", readBack[i]}});
         text += std::to_string(numbers[i]) + "=" + std::to_string(readBack[i]) + "\n";
     }
     data["parameters"] = list;
-    return report(ctx, data, s, text);
+    return report(ctx, data, s, s.ok() ? text : "");
 }
 
 int cmdConfigGet(const Context& ctx) {
@@ -273,11 +272,8 @@ int cmdConfigSet(const Context& ctx, const std::string& file) {
             return report(ctx, data, {kExitBadFile, file + ": holds no \"config\" list of " + std::to_string(record.size()) + " bytes from 0 to 255"}, "");
     }
     Gimbal gimbal;
-    ConfigRecord readBack{};
     Status s = gimbal.open(ctx.ports[0]);
-    if (s.ok()) s = gimbal.writeConfig(record);
-    if (s.ok()) s = gimbal.readConfig(readBack);
-    if (s.ok() && readBack != record) s = {kExitVerifyFailed, ctx.ports[0] + ": the configuration reads back different from what was written"};
+    if (s.ok()) s = gimbal.named(setConfig(calls(), record));
     return report(ctx, data, s, s.ok() ? ctx.ports[0] + ": configuration written, saved and read back\n" : "");
 }
 
@@ -291,41 +287,63 @@ int cmdBackup(const Context& ctx, const std::string& file) {
     if (!s.ok()) return report(ctx, data, s, "");
     if (file == "-") {
         // The backup itself on stdout, for diff and for pipes; on one line for a JSON-lines reader.
-        const std::string text = backupToJson(backup);
-        std::printf("%s", ctx.json ? (json::parse(text).dump() + "\n").c_str() : text.c_str());
+        const std::string text = ctx.json ? json::parse(backupToJson(backup)).dump() + "\n" : backupToJson(backup);
+        const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+        if (std::fflush(stdout) != 0 || !written || std::ferror(stdout)) {
+            std::fprintf(stderr, "cradlectl: %s: writing the backup to standard output failed: %s\n", ctx.ports[0].c_str(), std::strerror(errno));
+            return kExitFailure;
+        }
         return kExitOk;
     }
     s = saveBackup(file, backup);
     data["file"] = file;
     data["units"] = unitsJson(backup.units);
-    return report(ctx, data, s, ctx.ports[0] + ": backup of " + versionsText(backup.units) + " saved to " + file + "\n");
+    // "saved" only once the file is in place.
+    return report(ctx, data, s, s.ok() ? ctx.ports[0] + ": backup of " + versionsText(backup.units) + " saved to " + file + "\n" : "");
 }
 
-int cmdRestore(const Context& ctx, const std::string& file) {
-    json data = {{"command", "restore"}, {"file", file}};
+int cmdRestore(const Context& ctx, const std::string& file, bool force, bool dryRun) {
+    json data = {{"command", "restore"}, {"file", file}, {"dryRun", dryRun}};
     if (Status s = needOnePort(ctx); !s.ok()) return report(ctx, data, s, "");
+    const std::string port = ctx.ports[0];
     Backup backup;
     // Everything is checked before the port is even opened: a bad file writes nothing.
     if (Status s = loadBackup(file, backup); !s.ok()) return report(ctx, data, s, "");
+    if (const auto problems = parameterProblems(backup.parameters); !problems.empty())
+        return report(ctx, data, {kExitBadFile, file + ": holds values no gimbal can hold: " + problems.front()}, "");
+    installInterruptHandlers();
     Gimbal gimbal;
-    std::vector<UnitVersion> units;
-    Parameters parameters{};
-    ConfigRecord config{};
-    Status s = gimbal.open(ctx.ports[0]);
-    if (s.ok()) s = gimbal.versions(units);
-    if (s.ok()) s = gimbal.writeAllParameters(backup.parameters);
-    if (s.ok()) s = gimbal.writeConfig(backup.config);
-    if (s.ok()) s = gimbal.readAllParameters(parameters);
-    if (s.ok()) s = gimbal.readConfig(config);
-    if (s.ok()) {
-        if (const std::string differences = restoreDifferences(backup, parameters, config); !differences.empty())
-            s = {kExitVerifyFailed, ctx.ports[0] + ": read back after restore differs: " + differences};
-    }
+    if (Status s = gimbal.open(port); !s.ok()) return report(ctx, data, s, "");
+
+    const RestoreResult r = restoreBackup(calls(), port, backup, {force, dryRun, ctx.backup}, &stopRequest(), [&](const std::string& step) {
+        if (ctx.json) emitLine({{"event", "progress"}, {"step", step}});
+        else if (ctx.terminal) std::printf("%s: %s\n", port.c_str(), step.c_str());
+    });
+    json plan = json::array(), mismatchList = json::array();
     std::string text;
-    if (s.ok()) {
-        if (versionsText(units) != versionsText(backup.units))
-            text += "note: the backup was taken from " + versionsText(backup.units) + "; this gimbal has " + versionsText(units) + "\n";
-        text += ctx.ports[0] + ": restored " + file + " (21 parameters, 38 configuration bytes), saved and verified\n";
+    for (const Difference& d : r.plan) plan.push_back(differenceJson(d));
+    for (const std::string& m : r.mismatches) mismatchList.push_back(m);
+    data["mismatches"] = mismatchList;
+    data["forced"] = r.forced;
+    data["plan"] = plan;
+    data["written"] = r.written;
+    data["notWritten"] = r.notWritten;
+    if (!r.automaticBackup.empty()) {
+        data["backup"] = r.automaticBackup;
+        text += port + ": configuration backed up to " + r.automaticBackup + "\n";
+    }
+    if (r.forced) text += port + ": forced onto a gimbal the backup is not from (" + r.mismatches.front() + (r.mismatches.size() > 1 ? ", ..." : "") + ")\n";
+    if (dryRun && r.status.ok()) {
+        text += port + ": restoring " + file + (r.plan.empty() ? " would change nothing" : " would change " + std::to_string(r.plan.size()) + " values:") + "\n";
+        for (const Difference& d : r.plan) text += "  " + differenceText(d);
+        text += port + ": dry run, nothing written\n";
+    } else if (r.status.ok()) {
+        text += port + ": restored " + file + " (21 parameters, 38 configuration bytes), saved and verified\n";
+    }
+    Status s = r.status;
+    if (!s.ok()) {
+        s.message = port + ": " + s.message;
+        if (!force && !r.mismatches.empty()) s.message += " (--force)";
     }
     return report(ctx, data, s, text);
 }
@@ -382,16 +400,15 @@ int cmdFlash(const Context& ctx, const std::string& packagePath, const std::vect
     }
     if (plan.empty()) return report(ctx, data, {kExitBadFile, packagePath + ": no image for any unit of this gimbal (" + versionsText(units) + ")"}, "");
 
-    Backup backup;
     std::string backupPath;
-    s = readBackup(gimbal, backup);
-    if (s.ok()) s = saveAutomaticBackup(dataFolder(), backup, backupPath);
+    s = gimbal.named(takeAutomaticBackup(calls(), port, ctx.backup, backupPath));
     if (!s.ok()) {
         s.message = "no automatic backup, nothing written: " + s.message;
         return report(ctx, data, s, "");
     }
     data["backup"] = backupPath;
     if (ctx.json) emitLine({{"event", "backup"}, {"file", backupPath}});
+    else if (backupPath.empty()) std::printf("%s: no automatic backup (--no-backup)\n", port.c_str());
     else std::printf("%s: configuration backed up to %s\n", port.c_str(), backupPath.c_str());
 
     std::vector<std::string> labels;

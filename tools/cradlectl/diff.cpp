@@ -21,6 +21,14 @@ bool isFile(const std::string& side) {
 
 }  // namespace
 
+std::string differenceText(const Difference& d) {
+    char line[96];
+    std::snprintf(line, sizeof line, "%s %02zu: %u -> %u\n", d.what(), d.index, d.from, d.to);
+    return line;
+}
+
+json differenceJson(const Difference& d) { return {{"what", d.what()}, {"index", d.index}, {"a", d.from}, {"b", d.to}}; }
+
 int cmdDiff(const Context& ctx, const std::string& a, const std::string& b) {
     json data = {{"command", "diff"}, {"a", a}, {"b", b}};
     const std::string sides[2] = {a, b};
@@ -44,20 +52,14 @@ int cmdDiff(const Context& ctx, const std::string& a, const std::string& b) {
     }
     if (a == b) backups[1] = backups[0];
 
-    json differences = json::array();
+    json list = json::array();
     std::string text;
-    auto add = [&](const char* what, size_t index, unsigned va, unsigned vb) {
-        char line[96];
-        std::snprintf(line, sizeof line, "%s %02zu: %u -> %u\n", what, index, va, vb);
-        text += line;
-        differences.push_back({{"what", what}, {"index", index}, {"a", va}, {"b", vb}});
-    };
-    for (size_t i = 0; i < backups[0].config.size(); ++i)
-        if (backups[0].config[i] != backups[1].config[i]) add("config", i, backups[0].config[i], backups[1].config[i]);
-    for (size_t i = 0; i < backups[0].parameters.size(); ++i)
-        if (backups[0].parameters[i] != backups[1].parameters[i]) add("parameter", i, backups[0].parameters[i], backups[1].parameters[i]);
-    data["differences"] = differences;
-    const Status s = differences.empty() ? Status{} : Status{kExitVerifyFailed, ""};
+    for (const Difference& d : differences(backups[0], backups[1])) {
+        text += differenceText(d);
+        list.push_back(differenceJson(d));
+    }
+    data["differences"] = list;
+    const Status s = list.empty() ? Status{} : Status{kExitVerifyFailed, ""};
     if (ctx.json) {
         data["exitCode"] = s.exit;
         data["exitClass"] = exitCodeName(s.exit);

@@ -18,23 +18,6 @@ std::string devicePath(const std::string& port) {
 
 }  // namespace
 
-Status fromCradleResult(int result, const std::string& operation) {
-    switch (result) {
-    case CRADLE_OK: return {};
-    case CRADLE_E_NOT_SENT: return {kExitFailure, operation + ": nothing could be sent on the port (unplugged?)"};
-    case CRADLE_E_NO_REPLY:
-    case CRADLE_E_NO_RECORD: return {kExitNoAnswer, operation + ": no answer from the gimbal"};
-    case CRADLE_E_PARAM_REFUSED_FD:
-    case CRADLE_E_BLOCK_REFUSED_FD: return {kExitRefused, operation + ": refused by the gimbal (0xFD)"};
-    case CRADLE_E_FIRM_REFUSED_FE: return {kExitRefused, operation + ": refused by the gimbal (0xFE)"};
-    case CRADLE_E_FIRM_REFUSED_FF: return {kExitRefused, operation + ": refused by the gimbal (0xFF)"};
-    case CRADLE_E_REFUSED: return {kExitRefused, operation + ": refused by the gimbal"};
-    case CRADLE_STATUS_ERROR: return {kExitRefused, operation + ": the gimbal reported an error"};
-    case CRADLE_E_NOT_STARTED: return {kExitFailure, operation + ": the port is not open"};
-    default: return {kExitFailure, operation + ": failed (library result " + std::to_string(result) + ")"};
-    }
-}
-
 Gimbal::~Gimbal() {
     if (open_) CSerialClosePort();
 }
@@ -68,78 +51,6 @@ Status Gimbal::open(const std::string& port) {
     case CRADLE_SERIAL_SETTINGS_FAILED: return {kExitFailure, port + ": the line settings were refused (not a serial port?)"};
     default: return {kExitFailure, port + ": the port could not be opened"};
     }
-}
-
-Status Gimbal::versions(std::vector<UnitVersion>& units) {
-    uint8_t record[CRADLE_VERSION_BUFFER_SIZE] = {};
-    if (Status s = fromCradleResult(UnitVersionInfo(record), port_ + ": reading the versions"); !s.ok()) return s;
-    units = decodeVersionReport(record, CRADLE_VERSION_RECORD_SIZE);
-    return {};
-}
-
-Status Gimbal::readParameters(const std::vector<uint8_t>& numbers, std::vector<uint16_t>& values) {
-    values.assign(numbers.size(), 0);
-    for (size_t first = 0; first < numbers.size(); first += CRADLE_PARAM_MAX_COUNT) {
-        const size_t n = std::min<size_t>(CRADLE_PARAM_MAX_COUNT, numbers.size() - first);
-        uint8_t record[CRADLE_PARAM_RECORD_SIZE] = {};
-        record[CRADLE_PARAM_COUNT_OFFSET] = uint8_t(n);
-        for (size_t i = 0; i < n; ++i) record[CRADLE_PARAM_NUMBERS_OFFSET + i] = numbers[first + i];
-        if (Status s = fromCradleResult(DownloadCradleParameter(record), port_ + ": reading parameters"); !s.ok()) return s;
-        for (size_t i = 0; i < n; ++i)
-            values[first + i] = uint16_t(record[CRADLE_PARAM_VALUES_OFFSET + 2 * i] | record[CRADLE_PARAM_VALUES_OFFSET + 2 * i + 1] << 8);
-    }
-    return {};
-}
-
-Status Gimbal::writeParameters(const std::vector<uint8_t>& numbers, const std::vector<uint16_t>& values) {
-    for (size_t first = 0; first < numbers.size(); first += CRADLE_PARAM_MAX_COUNT) {
-        const size_t n = std::min<size_t>(CRADLE_PARAM_MAX_COUNT, numbers.size() - first);
-        uint8_t record[CRADLE_PARAM_RECORD_SIZE] = {};
-        record[CRADLE_PARAM_COUNT_OFFSET] = uint8_t(n);
-        for (size_t i = 0; i < n; ++i) {
-            record[CRADLE_PARAM_NUMBERS_OFFSET + i] = numbers[first + i];
-            record[CRADLE_PARAM_VALUES_OFFSET + 2 * i] = uint8_t(values[first + i]);
-            record[CRADLE_PARAM_VALUES_OFFSET + 2 * i + 1] = uint8_t(values[first + i] >> 8);
-        }
-        if (Status s = fromCradleResult(UploadCradleParameter(record), port_ + ": writing parameters"); !s.ok()) return s;
-    }
-    return {};
-}
-
-Status Gimbal::readAllParameters(Parameters& values) {
-    std::vector<uint8_t> numbers(kParameterCount);
-    for (int i = 0; i < kParameterCount; ++i) numbers[i] = uint8_t(i);
-    std::vector<uint16_t> read;
-    if (Status s = readParameters(numbers, read); !s.ok()) return s;
-    std::copy(read.begin(), read.end(), values.begin());
-    return {};
-}
-
-Status Gimbal::writeAllParameters(const Parameters& values) {
-    std::vector<uint8_t> numbers(kParameterCount);
-    for (int i = 0; i < kParameterCount; ++i) numbers[i] = uint8_t(i);
-    return writeParameters(numbers, std::vector<uint16_t>(values.begin(), values.end()));
-}
-
-Status Gimbal::readConfig(ConfigRecord& record) {
-    uint8_t buffer[CRADLE_CONFIG_BUFFER_SIZE] = {};
-    if (Status s = fromCradleResult(DownloadCradleConfig(buffer), port_ + ": reading the configuration"); !s.ok()) return s;
-    std::copy(buffer, buffer + CRADLE_CONFIG_RECORD_SIZE, record.begin());
-    return {};
-}
-
-Status Gimbal::writeConfig(const ConfigRecord& record) {
-    uint8_t buffer[CRADLE_CONFIG_BUFFER_SIZE] = {};
-    std::copy(record.begin(), record.end(), buffer);
-    return fromCradleResult(UploadCradleConfig(buffer), port_ + ": writing the configuration");
-}
-
-Status readBackup(Gimbal& gimbal, Backup& backup) {
-    backup.taken = std::time(nullptr);
-    backup.port = gimbal.port();
-    if (Status s = gimbal.versions(backup.units); !s.ok()) return s;
-    if (Status s = gimbal.readAllParameters(backup.parameters); !s.ok()) return s;
-    return gimbal.readConfig(backup.config);
 }
 
 }  // namespace cradlectl

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "Cradle.h"
+#include "CradleCalls.h"
 #include "backup.h"
+#include "gimbal_io.h"
 #include "units.h"
 
 namespace cradlectl {
@@ -17,8 +19,12 @@ namespace cradlectl {
 using namespace procedures;
 
 // What a library result means to a technician, with the operation named in the message.
-Status fromCradleResult(int result, const std::string& operation);
+inline Status fromCradleResult(int result, const std::string& operation) { return cradleStatus(result, operation); }
 
+// The library's exports: what the engine's procedures call in cradlectl.
+inline const CradleCalls& calls() { return cradleExports(); }
+
+// The port of one gimbal; what is read and written goes through the engine, messages name the port.
 class Gimbal {
 public:
     Gimbal() = default;
@@ -33,15 +39,21 @@ public:
     // library's watchdog has looked.
     bool portPresent() const;
 
-    Status versions(std::vector<UnitVersion>& units);
-    // Any parameter numbers; sent in records of at most CRADLE_PARAM_MAX_COUNT.
-    Status readParameters(const std::vector<uint8_t>& numbers, std::vector<uint16_t>& values);
-    Status writeParameters(const std::vector<uint8_t>& numbers, const std::vector<uint16_t>& values);
-    Status readAllParameters(Parameters& values);
-    Status writeAllParameters(const Parameters& values);
-    Status readConfig(ConfigRecord& record);
-    // Writes the record and has the units save it.
-    Status writeConfig(const ConfigRecord& record);
+    Status versions(std::vector<UnitVersion>& units) { return named(readVersions(calls(), units)); }
+    Status readParameters(const std::vector<uint8_t>& numbers, std::vector<uint16_t>& values) {
+        return named(procedures::readParameters(calls(), {numbers.begin(), numbers.end()}, values));
+    }
+    Status writeParameters(const std::vector<uint8_t>& numbers, const std::vector<uint16_t>& values) {
+        return named(procedures::writeParameters(calls(), {numbers.begin(), numbers.end()}, values));
+    }
+    Status readAllParameters(Parameters& values) { return named(procedures::readAllParameters(calls(), values)); }
+    Status readConfig(ConfigRecord& record) { return named(procedures::readConfig(calls(), record)); }
+    Status writeConfig(const ConfigRecord& record) { return named(procedures::writeConfig(calls(), record)); }
+    // The engine's outcome with this port in front of its message.
+    Status named(Status s) const {
+        if (!s.ok()) s.message = port_ + ": " + s.message;
+        return s;
+    }
 
 private:
     std::string port_;
@@ -49,6 +61,6 @@ private:
 };
 
 // Reads versions, parameters and configuration from the gimbal.
-Status readBackup(Gimbal& gimbal, Backup& backup);
+inline Status readBackup(Gimbal& gimbal, Backup& backup) { return gimbal.named(procedures::readBackup(calls(), gimbal.port(), backup)); }
 
 }  // namespace cradlectl

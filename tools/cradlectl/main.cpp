@@ -25,8 +25,11 @@ constexpr const char* kExitCodesHelp = R"(Exit codes:
 With --json each command prints JSON lines: progress events ("event") while it runs, then one result
 object with "exitCode" and, on failure, "error". --port may be given several times for info and flash:
 each port is served by a worker process of its own and gets one outcome line.
-Automatic backups before a flash go to the desktop program's data folder ($XDG_DATA_HOME/Tiltmate/Tiltmate);
-the newest ten are kept, backups saved or renamed by hand never removed.)";
+Automatic backups before a restore or a flash go to the desktop program's data folder
+($XDG_DATA_HOME/Tiltmate/Tiltmate) or --backup-dir; the newest ten of each port are kept (--keep),
+backups saved or renamed by hand never removed.
+Restore checks every value against what a gimbal can hold before writing anything (exit 9), and
+stops between two writes on Ctrl-C or SIGTERM, saying what was written (exit 130).)";
 
 }  // namespace
 
@@ -40,6 +43,10 @@ int main(int argc, char** argv) {
     Context ctx;
     app.add_option("-p,--port", ctx.ports, "serial port (/dev/ttyUSB0 or ttyUSB0); repeat for several gimbals")->type_name("PORT");
     app.add_flag("--json", ctx.json, "machine-readable output (JSON lines)");
+    app.add_option("--backup-dir", ctx.backup.folder, "folder of the automatic backups before restore and flash")->type_name("DIR");
+    app.add_option("--keep", ctx.backup.keep, "automatic backups kept per port (default 10)")->type_name("N")->check(CLI::Range(size_t(1), size_t(100000)));
+    app.add_flag("--no-backup", [&](int64_t) { ctx.backup.enabled = false; },
+                 "no automatic backup before restore or flash (for units that cannot answer parameter reads)");
 
     auto* ports = app.add_subcommand("ports", "list the serial ports, with the adapter where known");
     auto* info = app.add_subcommand("info", "the units and their versions");
@@ -63,8 +70,11 @@ int main(int argc, char** argv) {
     std::string backupFile, restoreFile;
     auto* backup = app.add_subcommand("backup", "save versions, parameters 0-20 and the configuration to a file");
     backup->add_option("FILE", backupFile, "backup file, - for standard output")->required();
-    auto* restore = app.add_subcommand("restore", "check a backup, write it, save, read back and verify");
+    bool force = false, dryRun = false;
+    auto* restore = app.add_subcommand("restore", "check a backup, back up the gimbal, write the backup, save, read back and verify");
     restore->add_option("FILE", restoreFile, "backup file")->required();
+    restore->add_flag("--force", force, "restore onto a gimbal with another camera module, other units or other hardware versions");
+    restore->add_flag("--dry-run", dryRun, "print what would change and write nothing");
 
     std::string package;
     std::vector<std::string> units;
@@ -108,7 +118,7 @@ int main(int argc, char** argv) {
     if (*configGet) return cmdConfigGet(ctx);
     if (*configSet) return cmdConfigSet(ctx, configFile);
     if (*backup) return cmdBackup(ctx, backupFile);
-    if (*restore) return cmdRestore(ctx, restoreFile);
+    if (*restore) return cmdRestore(ctx, restoreFile, force, dryRun);
     if (*flash) return cmdFlash(ctx, package, units);
     if (*calibrate) return cmdCalibrate(ctx, calibrationType);
     if (*start) return cmdStartStop(ctx, true);

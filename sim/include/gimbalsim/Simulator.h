@@ -21,6 +21,7 @@ struct Fault {
     bool corruptCrc = false;  // flip one bit of the reply's head CRC
     int noiseBytes = 0;       // junk bytes written before the reply
     bool split = false;       // reply in two writes with a short pause between them
+    bool storeOther = false;  // parameter write (0x72): accept the page but store each value plus one
     int count = -1;           // number of replies this applies to, then normal again; -1 for ever
 };
 

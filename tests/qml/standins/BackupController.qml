@@ -6,6 +6,8 @@ QtObject {
 
     property bool busy: false
     property string upgradeBackupPath: ""
+    property bool upgradeBackupFailed: false
+    property int withoutBackupRequests: 0
     property string backedUpTo: ""
     property string restoredFrom: ""
 
@@ -21,10 +23,13 @@ QtObject {
     function reset() {
         busy = false
         upgradeBackupPath = ""
+        upgradeBackupFailed = false
+        withoutBackupRequests = 0
         backedUpTo = ""
         restoredFrom = ""
     }
     function backupToFile(fileUrl) { backedUpTo = String(fileUrl) }
     function restoreFromFile(fileUrl) { restoredFrom = String(fileUrl) }
     function restoreUpgradeBackup() { restoredFrom = upgradeBackupPath }
+    function upgradeWithoutBackup() { withoutBackupRequests += 1 }
 }

@@ -29,7 +29,9 @@ OrvControl.ORVButton {
     Connections {
         target: runtimeBackupController
         function onSigUpgradeFinishedWithBackup(path) { showMessage(0, resLanguages.qsTr_STR_ID_239.arg(path)) }
-        function onSigUpgradeBackupFailed(reason) { showMessage(2, resLanguages.qsTr_STR_ID_240.arg(reason)) }
+        function onSigUpgradeBackupFailed(reason) {
+            showMessage(2, resLanguages.qsTr_STR_ID_240.arg(reason) + "\n" + resLanguages.qsTr_STR_ID_243)
+        }
         function onSigRestoreSucceed(path) {
             if (!waitingForRestore)
                 return

@@ -184,6 +184,8 @@ Item {
     property string qsTr_STR_ID_239: qsTr("固件升级已结束。\n升级前的配置已备份到：\n%1\n如需恢复该配置，请点击【恢复升级前配置】。")
     property string qsTr_STR_ID_240: qsTr("升级前备份配置失败，未写入任何固件！\n%1")
     property string qsTr_STR_ID_241: qsTr("恢复升级前配置")
+    property string qsTr_STR_ID_242: qsTr("不备份直接升级")
+    property string qsTr_STR_ID_243: qsTr("如果该设备无法读取参数，可点击【不备份直接升级】。")
     property string qsTr_STR_ID_255: qsTr("数据曲线")
     property string qsTr_STR_ID_256: qsTr("角速度 (°/s)")
     property string qsTr_STR_ID_257: qsTr("加速度 (g)")

@@ -14,6 +14,7 @@ Item {
     property alias firmwareList: firmwareList
     property alias fileDialog: fileDialog
     property alias upgradeBackup: upgradeBackup
+    property alias upgradeWithoutBackupButton: upgradeWithoutBackupButton
 
     // One package may skip several entries: each adds its line to the open warning.
     function showSkippedEntry(text) {
@@ -149,6 +150,26 @@ Item {
         text: resLanguages.qsTr_STR_ID_59
         enabled: false
         onClicked: {
+            runtimeFirmwareController.updateFirm()
+            upgradeButton.enabled = false
+            path.enabled = false
+            browseButton.enabled = false
+        }
+    }
+
+    // Units that cannot answer parameter reads fail the backup taken before an upgrade; going on
+    // without one is the technician's explicit choice, for the next upgrade only.
+    OrvControl.ORVButton {
+        id: upgradeWithoutBackupButton
+        x: 280 * OrvControl.ORVStyle.dp
+        y: 460 * OrvControl.ORVStyle.dp
+        width: 140 * OrvControl.ORVStyle.dp
+        height: 25 * OrvControl.ORVStyle.dp
+        text: resLanguages.qsTr_STR_ID_242
+        visible: runtimeBackupController.upgradeBackupFailed
+        enabled: browseButton.enabled
+        onClicked: {
+            runtimeBackupController.upgradeWithoutBackup()
             runtimeFirmwareController.updateFirm()
             upgradeButton.enabled = false
             path.enabled = false

@@ -61,7 +61,7 @@ Item {
         OrvControl.ORVLabel {
             id: recordingLabel
             objectName: "recordingLabel"
-            width: 440 * OrvControl.ORVStyle.dp
+            width: 400 * OrvControl.ORVStyle.dp
             height: parent.height
             horizontalAlignment: Text.AlignLeft
             elide: Text.ElideMiddle
