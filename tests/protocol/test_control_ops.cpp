@@ -111,7 +111,11 @@ TEST_F(ControlOps, TelemetryHistoryHandsOutEverySampleOnceWhileFramesArrive) {
     for (size_t i = 0; i < recordB.size(); ++i) recordB[i] = static_cast<uint8_t>(0x40 + i);
     sim_.setTelemetryB(recordB);
     sim_.setTelemetryRate(200, 200);
-    unsigned long long after = 0;
+    // The history is the process's: start after whatever came before this record.
+    unsigned char latest[CRADLE_TELEMETRY_B_BUFFER_SIZE];
+    ASSERT_TRUE(eventually([&] { return GetLogCradleDataB(latest) == 0 && std::memcmp(latest, recordB.data(), sizeof latest) == 0; }));
+    ASSERT_EQ(GetCradleTelemetrySince(CRADLE_TELEMETRY_KIND_B, 0, nullptr, 0, &count, &newest, &lost), 0);
+    unsigned long long after = newest;
     long long lastUs = 0;
     int seen = 0;
     const auto deadline = std::chrono::steady_clock::now() + 30s;
