@@ -4,10 +4,12 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QTranslator>
+#include <QLocale>
 #include <QQmlApplicationEngine>
 #include <QUrl>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "ApplicationControllers.h"
 #include "ORVInteractiveCommandManager.h"
@@ -19,8 +21,9 @@ constexpr char kDefaultsFileName[] = "default.ini";
 constexpr char kInstalledDefaultsFolder[] = "../share/tiltmate";
 
 // --help and --version answer without a display, so they are handled before the GUI application
-// exists; other options (Qt's own, such as -platform) are left to it.
-void answerCommandLine(int argc, char** argv)
+// exists; other options (Qt's own, such as -platform) are left to it. Returns the language asked
+// for with --lang, or nothing.
+QString answerCommandLine(int argc, char** argv)
 {
     QCoreApplication probe(argc, argv);
     probe.setApplicationName(QStringLiteral("Tiltmate"));
@@ -29,6 +32,10 @@ void answerCommandLine(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("Configuration tool for the three-axis camera gimbal on a serial line."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption language(QStringLiteral("lang"),
+                                      QStringLiteral("Speak this language for this run only: en or zh."),
+                                      QStringLiteral("en|zh"));
+    parser.addOption(language);
     // Qt's own single-dash options (-reverse, -stylesheet) must not read as -v or -h.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.parse(probe.arguments());
@@ -36,6 +43,12 @@ void answerCommandLine(int argc, char** argv)
         parser.showHelp(0);
     if (parser.isSet(version))
         parser.showVersion();
+    const QString asked = parser.value(language);
+    if (parser.isSet(language) && !LanguageController::isLanguage(asked)) {
+        std::fprintf(stderr, "Tiltmate: unknown language '%s' for --lang; use en or zh.\n", qPrintable(asked));
+        std::exit(EXIT_FAILURE);
+    }
+    return asked;
 }
 
 // Factory defaults lie beside the program in a build tree, and in the shared data folder once installed.
@@ -49,29 +62,12 @@ QString defaultsFile()
         programFolder.filePath(QString::fromLatin1(kInstalledDefaultsFolder) + '/' + QString::fromLatin1(kDefaultsFileName)));
     return QFile::exists(installed) ? installed : beside;
 }
-
-// Qt's own catalogues for what Qt itself shows (the file dialog above all): the program speaks
-// Chinese whatever the system's locale is.
-const char* const kQtCatalogues[] = {"qt_zh_CN", "qtdeclarative_zh_CN", "qtquickcontrols_zh_CN"};
-
-void installQtTranslations(QGuiApplication& app)
-{
-    const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
-    for (const char* catalogue : kQtCatalogues) {
-        auto* translator = new QTranslator(&app);
-        if (translator->load(QString::fromLatin1(catalogue), folder))
-            app.installTranslator(translator);
-        else
-            delete translator;
-    }
-}
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    answerCommandLine(argc, argv);
+    const QString askedLanguage = answerCommandLine(argc, argv);
     QGuiApplication app(argc, argv);
-    installQtTranslations(app);
     app.setApplicationVersion(QStringLiteral(TILTMATE_VERSION));
     // The file dialog keeps its last folder in the default settings store, which needs these names.
     app.setOrganizationName(QStringLiteral("Tiltmate"));
@@ -86,7 +82,17 @@ int main(int argc, char** argv)
         // Built before the engine so they are destroyed after it.
         ApplicationControllers controllers;
         controllers.instrumentConfig.setDefaultsFilePath(defaultsFile());
+        // The pages' first texts are already in the chosen language.
+        controllers.languageController.apply(askedLanguage.isEmpty() ? LanguageController::rememberedLanguage()
+                                                                      : askedLanguage);
+        // The engine would load Qt's catalogue for the system's locale by itself, and Qt's dialogs
+        // would then stay Chinese in English on a Chinese desktop; under the C locale it finds none,
+        // and the language controller alone decides.
+        const QLocale systemLocale;
+        QLocale::setDefault(QLocale::c());
         QQmlApplicationEngine engine;
+        QLocale::setDefault(systemLocale);
+        controllers.languageController.setEngine(&engine);
         controllers.publish(engine.rootContext());
         engine.load(QUrl(QStringLiteral("qrc:/main/main.qml"), QUrl::TolerantMode));
         exitCode = app.exec();

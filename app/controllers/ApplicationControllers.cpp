@@ -41,5 +41,6 @@ void ApplicationControllers::publish(QQmlContext* context)
     context->setContextProperty(QStringLiteral("runtimeCalibrationControl"), &calibrationControl);
     context->setContextProperty(QStringLiteral("runtimeJoystickdevice"), &joyStickDevice);
     context->setContextProperty(QStringLiteral("runtimeBackupController"), &backupController);
+    context->setContextProperty(QStringLiteral("runtimeLanguage"), &languageController);
     context->setContextProperty(QStringLiteral("runtimeTelemetryPlot"), &telemetryPlot);
 }

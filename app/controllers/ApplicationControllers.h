@@ -8,6 +8,7 @@
 #include "FirmwareController.h"
 #include "InstrumentConfig.h"
 #include "JoyStickDevice.h"
+#include "LanguageController.h"
 #include "PidTunning.h"
 #include "SensorsInformation.h"
 #include "SerialPortController.h"
@@ -32,5 +33,7 @@ struct ApplicationControllers {
     JoyStickDevice joyStickDevice;
     // Added after the original seven; pages reach them as runtimeBackupController and runtimeTelemetryPlot.
     BackupController backupController;
+    // The language the pages speak; the title bar's switch reaches it as runtimeLanguage.
+    LanguageController languageController;
     TelemetryPlotController telemetryPlot;
 };

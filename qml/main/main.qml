@@ -61,6 +61,7 @@ Window {
         }
 
         Image {
+            id: minimiseIcon
             anchors.right: quitIcon.left
             anchors.verticalCenter: parent.verticalCenter
             width: 24 * OrvControl.ORVStyle.dp
@@ -69,6 +70,42 @@ Window {
             MouseArea {
                 anchors.fill: parent
                 onClicked: mainWindow.showMinimized()
+            }
+        }
+
+        // Each language named in itself, so that whoever cannot read the one shown finds the other.
+        Row {
+            id: languageSwitch
+            anchors.right: minimiseIcon.left
+            anchors.rightMargin: 16 * OrvControl.ORVStyle.dp
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 6 * OrvControl.ORVStyle.dp
+
+            Repeater {
+                model: [{ code: "zh", name: "中文" }, { code: "en", name: "English" }]
+                Row {
+                    spacing: parent.spacing
+                    OrvControl.ORVLabel {
+                        visible: index > 0
+                        text: "|"
+                        color: OrvControl.ORVStyle.disColor
+                    }
+                    OrvControl.ORVLabel {
+                        objectName: modelData.code + "Language"
+                        readonly property bool chosen: runtimeLanguage.language === modelData.code
+                        text: modelData.name
+                        color: chosen ? OrvControl.ORVStyle.txtColor : OrvControl.ORVStyle.disColor
+                        font.bold: chosen
+                        font.underline: languageHover.containsMouse && !chosen
+                        MouseArea {
+                            id: languageHover
+                            anchors.fill: parent
+                            hoverEnabled: true
+                            cursorShape: Qt.PointingHandCursor
+                            onClicked: runtimeLanguage.choose(modelData.code)
+                        }
+                    }
+                }
             }
         }
     }

@@ -242,23 +242,45 @@ private slots:
         QVERIFY(refused.appendData.isEmpty());
     }
 
-    void requestsTheRecordCannotHoldAreNotSent()
+    void recordCountsAtTheirLastValidAndFirstInvalidValues_data()
     {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<int>("numbers");
+        QTest::addColumn<int>("values");
+        QTest::addColumn<bool>("sent");
+        const QString up = "UploadCradleParameter", down = "DownloadCradleParameter", config = "UploadCradleConfig";
+        QTest::newRow("17 parameters written") << up << 17 << 17 << true;
+        QTest::newRow("18 parameters written") << up << 18 << 18 << false;
+        QTest::newRow("fewer values than numbers") << up << 2 << 1 << false;
+        QTest::newRow("17 parameters read") << down << 17 << 0 << true;
+        QTest::newRow("18 parameters read") << down << 18 << 0 << false;
+        QTest::newRow("40 configuration values") << config << 0 << 40 << true;
+        QTest::newRow("41 configuration values") << config << 0 << 41 << false;
+    }
+
+    void recordCountsAtTheirLastValidAndFirstInvalidValues()
+    {
+        QFETCH(QString, call);
+        QFETCH(int, numbers);
+        QFETCH(int, values);
+        QFETCH(bool, sent);
+        const QList<int> numberList = QVector<int>(numbers, 1).toList(), valueList = QVector<int>(values, 1).toList();
         Results results;
-        QList<int> names;
-        for (int i = 0; i <= CRADLE_PARAM_MAX_COUNT; ++i)
-            names.append(i);
-        emit M::instance()->sg_uploadSettings(M::PROTOCOL_PARAMETERCHANNELUPLOAD, names, names);
-        QCOMPARE(results.next(M::PROTOCOL_PARAMETERCHANNELUPLOAD).errorCode, int(CRADLE_E_NOT_SENT));
-        emit M::instance()->sg_uploadSettings(M::PROTOCOL_PARAMETERINSTRUMENTUPLOAD, {1, 2}, {1});
-        QCOMPARE(results.next(M::PROTOCOL_PARAMETERINSTRUMENTUPLOAD).errorCode, int(CRADLE_E_NOT_SENT));
-        emit M::instance()->sg_downloadSettings(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD, names);
-        QCOMPARE(results.next(M::PROTOCOL_PARAMETERCHANNELDOWNLOAD).result, 1);
-        emit M::instance()->sg_cardleUploadTunningValue(M::PROTOCOL_PARAMETERTUNNINGUPLOAD, QVector<int>(CRADLE_CONFIG_BUFFER_SIZE + 1, 1).toList());
-        QCOMPARE(results.next(M::PROTOCOL_PARAMETERTUNNINGUPLOAD).result, 1);
-        QCOMPARE(ScriptedCradle::callCount("UploadCradleParameter"), 0);
-        QCOMPARE(ScriptedCradle::callCount("DownloadCradleParameter"), 0);
-        QCOMPARE(ScriptedCradle::callCount("UploadCradleConfig"), 0);
+        M::ProtocolCommandEnum command;
+        if (call == "UploadCradleParameter") {
+            command = M::PROTOCOL_PARAMETERCHANNELUPLOAD;
+            emit M::instance()->sg_uploadSettings(command, numberList, valueList);
+        } else if (call == "DownloadCradleParameter") {
+            command = M::PROTOCOL_PARAMETERCHANNELDOWNLOAD;
+            emit M::instance()->sg_downloadSettings(command, numberList);
+        } else {
+            command = M::PROTOCOL_PARAMETERTUNNINGUPLOAD;
+            emit M::instance()->sg_cardleUploadTunningValue(command, valueList);
+        }
+        const Result r = results.next(command);
+        QCOMPARE(r.result, sent ? 0 : 1);
+        QCOMPARE(r.errorCode, sent ? int(CRADLE_OK) : int(CRADLE_E_NOT_SENT));
+        QCOMPARE(ScriptedCradle::callCount(call), sent ? 1 : 0);
     }
 
     void configRecordTravelsWhole()

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstring>
 
 #include "FirmwareController.h"
@@ -227,6 +228,13 @@ private slots:
         QVERIFY2(events.contains(QStringLiteral("final")), qPrintable(events.join(' ')));
         QVERIFY2(beforeFinal.contains(QStringLiteral("1:100")), qPrintable(events.join(' ')));
         QVERIFY2(beforeFinal.contains(QStringLiteral("8:100")), qPrintable(events.join(' ')));
+        // Each unit's first report reads 0, not a 100 left over from the unit before.
+        for (const int id : {1, 8}) {
+            const QString unitPrefix = QStringLiteral("%1:").arg(id);
+            const auto first = std::find_if(events.cbegin(), events.cend(), [&](const QString& e) { return e.startsWith(unitPrefix); });
+            QVERIFY(first != events.cend());
+            QCOMPARE(*first, unitPrefix + "0");
+        }
         QCOMPARE(unit(1)->getUpgradeStatus(), -1);
         QCOMPARE(unit(1)->getAppVersion(), QStringLiteral("2.0"));
         QCOMPARE(unit(8)->getUpgradeStatus(), -1);

@@ -269,6 +269,28 @@ private slots:
         QCOMPARE(seen().last(), QString("sigDownloadFinished"));
     }
 
+    void inputRangesAtTheirLastValidAndFirstInvalidInputs_data()
+    {
+        QTest::addColumn<int>("input");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("minimum");
+        QTest::newRow("-1") << -1 << 0 << 0;
+        QTest::newRow("0 SBUS") << 0 << 1696 << 352;
+        QTest::newRow("1 PPM") << 1 << 1940 << 1100;
+        QTest::newRow("2 TTL") << 2 << 1940 << 1100;
+        QTest::newRow("3 CAN") << 3 << 1940 << 1100;
+        QTest::newRow("4") << 4 << 0 << 0;
+    }
+
+    void inputRangesAtTheirLastValidAndFirstInvalidInputs()
+    {
+        QFETCH(int, input);
+        QFETCH(int, maximum);
+        QFETCH(int, minimum);
+        QCOMPARE(int(m_config->getInputMaxValue(short(input))), maximum);
+        QCOMPARE(int(m_config->getInputMinValue(short(input))), minimum);
+    }
+
     void unknownControlInputHasNoRange()
     {
         // Control input 0 on the wire is not one of the four; it must not index past the tables.

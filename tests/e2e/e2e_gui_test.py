@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """The whole tool against the simulated gimbal, driven like a technician would: try a port it may
 not open, pick the simulator's port and open it, watch the running page, change the mounting and
-upload it, run an IMU calibration, upgrade the firmware from a demo package, and unplug and plug
-the simulator back in. Saves a screenshot of every tab under --artifacts, each checked for texts
-and controls that overlap or are cut off."""
+upload it, run an IMU calibration, upgrade the firmware from a demo package, switch to English and
+back, and unplug and plug the simulator back in. Saves a screenshot of every tab under --artifacts
+(in Chinese, and in English as en-*.png), each checked for texts and controls that overlap or are
+cut off."""
 
 import argparse
 import os
@@ -13,12 +14,15 @@ import signal
 import subprocess
 import sys
 
-from harness import (Desktop, Display, ForbiddenPort, Program, Simulator, TestFailure, check,
+from harness import (Desktop, Display, ForbiddenPort, IdlePort, Program, Simulator, TestFailure, check,
                      temporary_directory)
 
 WINDOW_TITLE = "ORV Tiltmate"
 TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION, TAB_PLOT = "运行状态", "IMU校准", "固件升级", "产品配置", "数据曲线"
-TABS_IN_ORDER = [TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION, TAB_PLOT]
+TABS = [TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION, TAB_PLOT]
+ENGLISH_TABS = ["Running status", "IMU calibration", "Firmware upgrade", "Configuration", "Plots"]
+ENGLISH_OPEN, ENGLISH_CLOSE = "Open", "Close"
+PAGE_NAMES = ["1-running", "2-imu-calibration", "3-firmware", "4-configuration", "5-plot"]
 OPEN, CLOSE = "打开", "关闭"
 MOUNT_INVERTED = "倒置"
 START_CALIBRATION = "开始校准"
@@ -31,11 +35,12 @@ MOUNTING_PARAMETER = 2  # gimbal parameter number of the mounting, written as in
 DEMO_VERSION = "1.1"    # what 'fwpack --demo' puts in every image by default
 UNITS = 4
 SIM_LABEL, FORBIDDEN_LABEL = "ttyGIMBAL0", "ttyNOPERM0"
+BENCH_LABELS = ("gimbal-bench-port-A", "gimbal-bench-port-B")  # too long for the selector, alike but at the end
 PORT_COMBO = {"id": "portCombo", "in": "ControlSerialPortView"}
 OPEN_BUTTON = {"id": "openButton", "in": "ControlSerialPortView"}
-PAGES = {TAB_RUNNING: ("WidgetRunningInfor", "runningTab"), TAB_IMU: ("WidgetImuCalibration", "imuTab"),
-         TAB_FIRMWARE: ("WidgetFirmware", "firmwareTab"), TAB_CONFIGURATION: ("WidgetConfiguration", "configurationTab"),
-         TAB_PLOT: ("WidgetTelemetryPlot", "plotTab")}
+PAGES = [("WidgetRunningInfor", "runningTab"), ("WidgetImuCalibration", "imuTab"),
+         ("WidgetFirmware", "firmwareTab"), ("WidgetConfiguration", "configurationTab"),
+         ("WidgetTelemetryPlot", "plotTab")]
 SLACK = 1  # pixels of rounding allowed where two rectangles meet
 
 
@@ -64,6 +69,10 @@ def layout_faults(window, elements, page=None):
             if overlap(a, b):
                 faults.append(f"{name(a)} overlaps {name(b)}")
     for e in elements:
+        if e.get("overflows"):
+            faults.append(f"{name(e)} is wider than its box: {e}")
+        if "box" in e and not inside(e, e["box"]):
+            faults.append(f"{name(e)} pokes out of its control: {e}")
         if not inside(e, window):
             faults.append(f"{name(e)} is cut off by the window: {e}")
         if "group" in e and not inside(e, e["group"]):
@@ -73,9 +82,19 @@ def layout_faults(window, elements, page=None):
     return faults
 
 
+def language_kept(settings):
+    """The language the program keeps in the user's settings file, or None."""
+    try:
+        with open(settings, encoding="utf-8") as kept:
+            found = re.search(r"^language=(\w+)$", kept.read(), re.MULTILINE)
+    except FileNotFoundError:
+        return None
+    return found.group(1) if found else None
+
+
 class Scenario:
-    def __init__(self, hook, desktop, sim, artifacts):
-        self.hook, self.desktop, self.sim, self.artifacts = hook, desktop, sim, artifacts
+    def __init__(self, hook, desktop, sim, artifacts, workdir):
+        self.hook, self.desktop, self.sim, self.artifacts, self.workdir = hook, desktop, sim, artifacts, workdir
 
     def click(self, **select):
         self.desktop.click(self.hook.find(**select))
@@ -83,13 +102,14 @@ class Scenario:
     def choose(self, combo, entry):
         """Presses a combo box open and clicks the entry in its popup."""
         self.click(**combo)
-        self.desktop.click(self.hook.wait_for_item(text=entry, window="popup"))
+        self.hook.wait_for_item(text=entry, window="popup")
+        self.hook.next_frame(popup=True)  # drawn where it stays
+        self.desktop.click(self.hook.find(text=entry, window="popup"))
         self.hook.wait_for("currentText", re.escape(entry), **combo)
 
-    def show_tab(self, title):
+    def show_tab(self, title, titles=TABS):
         self.click(text=title)
-        self.hook.wait_for("currentIndex", str(TABS_IN_ORDER.index(title)),
-                           id="tabView", **{"in": "MainWindow"})
+        self.hook.wait_for("currentIndex", str(titles.index(title)), id="tabView", **{"in": "MainWindow"})
 
     def screenshot(self, name):
         self.hook.next_frame()
@@ -105,8 +125,8 @@ class Scenario:
         whole = self.hook.request("layout", select={"type": "MainWindow"})
         check(whole["ok"], "no page frame to measure")
         faults = layout_faults(window, whole["elements"])
-        title = self.hook.find(props=["currentIndex"], id="tabView", **{"in": "MainWindow"})["currentIndex"]
-        page_type, tab_id = PAGES[TABS_IN_ORDER[title]]
+        shown = self.hook.find(props=["currentIndex"], id="tabView", **{"in": "MainWindow"})["currentIndex"]
+        page_type, tab_id = PAGES[shown]
         tab = self.hook.find(id=tab_id, **{"in": "MainWindow"})
         page = self.hook.request("layout", select={"type": page_type})
         check(page["ok"] and len(page["elements"]) >= 5, f"no {page_type} to measure")
@@ -165,6 +185,36 @@ class Scenario:
         self.hook.wait_for("currentIndex", str(chosen), **PORT_COMBO)
         self.hook.wait_for("currentText", SIM_LABEL, **PORT_COMBO)
 
+    def long_port_names_stay_apart(self):
+        """Two names too long for the selector, alike but at their end, are cut in the middle, so
+        the one chosen can be told without hovering."""
+        bench = [IdlePort(os.path.join(self.workdir, label)) for label in BENCH_LABELS]  # listed from now on
+        shown = []
+        for label in BENCH_LABELS:
+            # The list shows four entries at most: scroll it to its end, as a technician would.
+            self.click(**PORT_COMBO)
+            first = self.hook.wait_for_item(text=FORBIDDEN_LABEL, window="popup")
+            self.hook.next_frame(popup=True)
+            first = self.hook.find(text=FORBIDDEN_LABEL, window="popup")
+            self.desktop.run("xdotool", "mousemove", str(first["x"] + first["w"] // 2), str(first["y"] + first["h"] // 2),
+                             "click", "--repeat", "5", "5")
+            self.hook.wait_for_item(text=label, window="popup")
+            self.hook.next_frame(popup=True)
+            self.desktop.click(self.hook.find(text=label, window="popup"))
+            self.hook.wait_for("currentText", re.escape(label), **PORT_COMBO)
+            self.hook.next_frame()
+            cut = [e for e in self.hook.request("layout", select={"type": "ControlSerialPortView"})["elements"]
+                   if e.get("text") == label]
+            check(cut, f"the selector does not show {label}")
+            shown.append(cut[0].get("shown", label))
+            check(shown[-1].endswith(label[-2:]), f"the selector shows {label} as {shown[-1]!r}")
+            if label == BENCH_LABELS[-1]:
+                self.desktop.screenshot(os.path.join(self.artifacts, "0-long-port-name.png"),
+                                        self.hook.window("mainWindow"))
+        check(shown[0] != shown[1], f"two ports read the same in the selector: {shown}")
+        for port in bench:  # unplugged again: the next look at the list no longer shows them
+            port.close()
+
     def connect(self):
         tabs = {"id": "tabView", "in": "MainWindow"}
         combo = PORT_COMBO
@@ -201,7 +251,7 @@ class Scenario:
             self.hook.wait_for("text", r"\d+", id=cell, **page)
         self.screenshot("1-running")
 
-    def plot_page(self, workdir):
+    def plot_page(self):
         """The graphs fill from the moving simulator; a recording of a few seconds lands in Documents."""
         self.show_tab(TAB_PLOT)
         page = {"in": "WidgetTelemetryPlot"}
@@ -213,7 +263,7 @@ class Scenario:
         self.click(id="recordButton", **page)
         self.hook.wait_for("text", "遥测记录已保存：.*", id="g_statusLine")
         self.no_error_box()
-        folder = os.path.join(workdir, "Documents")
+        folder = os.path.join(self.workdir, "Documents")
         recordings = [name for name in os.listdir(folder) if name.endswith(".csv")]
         check(len(recordings) == 1, f"recordings in {folder}: {recordings}")
         with open(os.path.join(folder, recordings[0])) as recording:
@@ -334,6 +384,38 @@ class Scenario:
         check(versions.count(DEMO_VERSION) == UNITS, f"the units do not run the package versions: {rows}")
         self.screenshot("3-firmware-after-reconnect")
 
+    def switch_language(self, switch, tabs, open_close):
+        """A click on the title bar's switch: every tab title is in the new language at once."""
+        since = self.hook.mark()
+        self.click(text=switch)
+        self.hook.wait_for_signal("runtimeLanguage", "languageChanged", since)
+        shown = [title for title in tabs if self.hook.request("find", select={"text": title})["ok"]]
+        check(shown == tabs, f"after choosing {switch} the tabs read {shown}, not {tabs}")
+        self.hook.wait_for("text", re.escape(open_close), **OPEN_BUTTON)
+
+    def english_and_back(self, settings):
+        """Every page in English, fitting its boxes, and Qt's own file dialog with it; then Chinese again.
+        The choice is kept in the user's settings."""
+        self.switch_language("English", ENGLISH_TABS, ENGLISH_CLOSE)
+        check(language_kept(settings) == "en", f"English is not kept in {settings}")
+        page = {"in": "WidgetRunningInfor"}
+        self.hook.wait_for("text", "Yaw lock|Yaw follow", ceiling_s=90, id="modeStatus", **page)
+        self.screenshot("en-1-running")
+        for index in (1, 2, 3):
+            self.show_tab(ENGLISH_TABS[index], ENGLISH_TABS)
+            self.screenshot("en-" + PAGE_NAMES[index])
+        self.show_tab(ENGLISH_TABS[2], ENGLISH_TABS)
+        self.click(id="browseButton", **{"in": "WidgetFirmware"})
+        self.desktop.wait_for_window("Choose a firmware package")
+        cancel = self.hook.wait_for_item(text="Cancel", window="popup")  # Qt's own texts, in English,
+        self.hook.wait_for_item(text="Home", window="popup")  # even in a dialog first opened in Chinese
+        self.screenshot("en-3-firmware-file-dialog")
+        self.desktop.click(cancel)
+        self.switch_language("中文", TABS, CLOSE)
+        check(language_kept(settings) == "zh", f"Chinese is not kept in {settings}")
+        self.show_tab(TAB_RUNNING)
+        self.hook.wait_for("text", f"{MODE_LOCK}|{MODE_FOLLOW}", ceiling_s=90, id="modeStatus", **page)
+
     def back_to_running_page(self):
         self.show_tab(TAB_RUNNING)
         self.hook.wait_for("text", NUMBER, id="rollValue", **{"in": "WidgetRunningInfor"})
@@ -374,23 +456,26 @@ def main():
         try:
             sim = Simulator(args.sim, os.path.join(workdir, SIM_LABEL), "--time-scale", "0.2")
             forbidden = ForbiddenPort(os.path.join(workdir, FORBIDDEN_LABEL))
-            program = Program(args.tiltmate, display.name, [forbidden.path, sim.port], args.plugins, workdir)
+            program = Program(args.tiltmate, display.name,
+                              [forbidden.path, sim.port] + [os.path.join(workdir, label) for label in BENCH_LABELS],
+                              args.plugins, workdir)
             desktop = Desktop(display.name)
             desktop.wait_for_window(WINDOW_TITLE)
             hook = program.connect_hook()
-            scenario = Scenario(hook, desktop, sim, args.artifacts)
+            scenario = Scenario(hook, desktop, sim, args.artifacts, workdir)
             for step in (scenario.open_refused_for_permission, scenario.port_label_survives_refresh,
-                         scenario.connect, scenario.running_page, scenario.plot_page, scenario.imu_calibration,
+                         scenario.long_port_names_stay_apart, scenario.connect, scenario.running_page, scenario.plot_page,
+                         scenario.imu_calibration,
                          scenario.configuration, scenario.firmware,
                          scenario.reconnect_reads_new_versions, scenario.back_to_running_page,
-                         scenario.unplug_and_plug_back):
+                         scenario.english_and_back, scenario.unplug_and_plug_back):
                 print("step:", step.__name__, flush=True)
                 if step == scenario.firmware:
                     step(package)
                 elif step == scenario.open_refused_for_permission:
                     step(forbidden)
-                elif step == scenario.plot_page:
-                    step(workdir)
+                elif step == scenario.english_and_back:
+                    step(os.path.join(workdir, "config", "Tiltmate", "Tiltmate.conf"))
                 else:
                     step()
             # The close icon ends the program normally.

@@ -151,8 +151,11 @@ class Hook:
     def signals_since(self, since):
         return [(e["object"], e["signal"]) for e in self.events[since:]]
 
-    def next_frame(self):
-        check(self.request("frame")["ok"], "the main window did not draw a frame")
+    def next_frame(self, popup=False):
+        if popup:
+            check(self.request("frame", window="popup")["ok"], "no popup drew a frame")
+        else:
+            check(self.request("frame")["ok"], "the main window did not draw a frame")
 
 
 class Desktop:
@@ -251,6 +254,20 @@ class ForbiddenPort:
             os.chmod(device, 0)
 
     def close(self):
+        os.close(self.master)
+
+
+class IdlePort:
+    """A pseudo-terminal behind a name of the test's choosing that nothing answers on."""
+
+    def __init__(self, link):
+        self.master, slave = os.openpty()
+        os.symlink(os.ttyname(slave), link)
+        os.close(slave)
+        self.path = link
+
+    def close(self):
+        os.unlink(self.path)
         os.close(self.master)
 
 

@@ -141,6 +141,18 @@ TEST(ValueRanges, EveryRangeHoldsItsLastValidValueAndNotItsFirstInvalidOne) {
     EXPECT_EQ(parameterProblems(p).size(), 2u);
 }
 
+TEST_F(Procedures, ABackupFileWithEveryParameterAndConfigurationByteAtItsLastValidValueRoundTrips) {
+    Backup top;
+    top.parameters.fill(0xFFFF);
+    top.config.fill(0xFF);
+    ASSERT_TRUE(saveBackup(folder + "/top.json", top).ok());
+    Backup readBack;
+    const Status loaded = loadBackup(folder + "/top.json", readBack);
+    ASSERT_TRUE(loaded.ok()) << loaded.message;
+    EXPECT_EQ(readBack.parameters, top.parameters);
+    EXPECT_EQ(readBack.config, top.config);
+}
+
 TEST_F(Procedures, RestoreWritesBacksUpFirstAndVerifies) {
     const RestoreResult r = restoreBackup(calls, "ttyUSB0", backup, options);
     ASSERT_TRUE(r.status.ok()) << r.status.message;

@@ -1,6 +1,7 @@
 // Start, stop, calibration, mechanism firmware and telemetry against the simulated gimbal.
 #include <array>
 #include <cstring>
+#include <utility>
 
 #include "sim_fixture.h"
 
@@ -30,11 +31,14 @@ TEST_F(ControlOps, StartAndStopReportTheUnitsStatusUnchanged) {
     EXPECT_EQ(CradleStop(), 2);
 }
 
+// 0 has no watching window; a type outside 0-5 is refused before anything is sent.
+TEST_F(ControlOps, CalibrationTypesAtTheirLastValidAndFirstInvalidValues) {
+    const std::pair<int, int> typeAndResult[] = {{-1, 4}, {0, 8}, {5, 0}, {6, 4}};
+    for (const auto& [type, result] : typeAndResult) EXPECT_EQ(CradleCalibration(type), result) << "type " << type;
+}
+
 TEST_F(ControlOps, CalibrationOutcomes) {
     EXPECT_EQ(CradleCalibration(2), 0);  // accepted, then done (scaled to a few tens of ms)
-    EXPECT_EQ(CradleCalibration(0), 8);  // no watching window
-    EXPECT_EQ(CradleCalibration(6), 4);  // no such type: nothing sent
-    EXPECT_EQ(CradleCalibration(-1), 4);
     sim_.setControlFault(kCalibrate, 2, silent());
     EXPECT_EQ(CradleCalibration(1), 2);  // never accepted: no watching
     sim_.setControlFault(kCalibrate, 2, status(1, 1));

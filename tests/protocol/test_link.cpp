@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <utility>
 
 #include "frame.h"
 #include "parser.h"
@@ -387,6 +388,11 @@ TEST_F(LinkTest, OpenLeavesTheLineFullyRaw) {
     EXPECT_EQ(after.c_iflag, 0u);
     EXPECT_EQ(after.c_oflag, 0u);
     EXPECT_EQ(after.c_lflag, 0u);
+    for (const auto& [stopBits, flagged] : {std::pair{1, false}, std::pair{2, true}}) {
+        ASSERT_EQ(CSerialOpenPort(sim_->portPath().c_str(), CRADLE_LINE_BAUD, CRADLE_LINE_PARITY, CRADLE_LINE_DATA_BITS, stopBits), 1);
+        CSerialClosePort();
+        EXPECT_EQ((lineSettings().c_cflag & CSTOPB) != 0, flagged) << stopBits << " stop bits";
+    }
 }
 
 // A device that stops draining the line while it streams telemetry: sends fail within the
@@ -407,6 +413,31 @@ TEST_F(LinkTest, AStalledLineFailsSendsWithoutARemoval) {
     sim_->holdInput(false);
     EXPECT_TRUE(eventually([&] { return UnitVersionInfo(record) == 0; }));
     EXPECT_EQ(GetSerialLastError(), 0);
+}
+
+// A stall that ends well within the attempts' two seconds: a later attempt gets the request through.
+TEST_F(LinkTest, AStallShorterThanTheAttemptsIsRetriedThrough) {
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    sim_->holdInput(true);
+    constexpr int kMaxFrames = 100000;  // far more than a pty holds
+    int written = 0;
+    while (written < kMaxFrames && SendStartFsApp() == 1) ++written;
+    ASSERT_LT(written, kMaxFrames);
+    std::thread device([&] {
+        std::this_thread::sleep_for(300ms);
+        sim_->holdInput(false);
+    });
+    EXPECT_EQ(CradleStart(), 7);
+    device.join();
+}
+
+// Pulled, then written to before the watchdog's next look: the write fails and says so.
+TEST_F(LinkTest, ASendRightAfterARemovalFails) {
+    ASSERT_EQ(openPort(sim_->portPath()), 1);
+    unsigned char record[CRADLE_VERSION_RECORD_SIZE];
+    ASSERT_EQ(UnitVersionInfo(record), 0);  // the watchdog's first look is over by now
+    sim_->unplug();
+    EXPECT_EQ(SendStartFsApp(), 0);
 }
 
 // A close or a removal ends a calibration's 35 s watch at once: 14 after a close, 1 after a removal.

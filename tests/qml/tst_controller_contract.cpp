@@ -35,6 +35,7 @@ const Controller kControllers[] = {
     {"FirmwareController", &FirmwareController::staticMetaObject},
     {"JoyStickDevice", &JoyStickDevice::staticMetaObject},
     {"BackupController", &BackupController::staticMetaObject},
+    {"LanguageController", &LanguageController::staticMetaObject},
     {"TelemetryPlotController", &TelemetryPlotController::staticMetaObject},
 };
 

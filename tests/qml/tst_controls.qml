@@ -35,6 +35,14 @@ Item {
         text: "X"
     }
 
+    OrvControl.ORVComboBox {
+        id: translatedCombo
+        x: 220; y: 10; width: 120; height: 25
+        property var chosenIndexes: []
+        texts: ["下置", "倒置", "前置"]
+        onCurrentIndexChanged: chosenIndexes.push(currentIndex)
+    }
+
     TestCase {
         name: "Controls"
         when: windowShown
@@ -50,6 +58,23 @@ Item {
                     return found
             }
             return null
+        }
+
+        // A change of language gives the combo box new texts, not a new choice: the entry chosen
+        // stays chosen, and nothing sees the choice move.
+        function test_combo_texts_change_in_place() {
+            translatedCombo.currentIndex = 2
+            translatedCombo.chosenIndexes = []
+            translatedCombo.texts = ["Underslung", "Inverted", "Front"]
+            compare(translatedCombo.currentIndex, 2)
+            compare(translatedCombo.currentText, "Front")
+            compare(translatedCombo.chosenIndexes.length, 0)
+            // Another number of entries is another list: it starts again at the first.
+            translatedCombo.texts = ["A", "B"]
+            compare(translatedCombo.count, 2)
+            compare(translatedCombo.currentText, "A")
+            translatedCombo.texts = ["下置", "倒置", "前置"]
+            compare(translatedCombo.currentText, "下置")
         }
 
         function test_style_scales_with_density() {

@@ -1,5 +1,7 @@
 // The language table must hold exactly the agreed ids and literals, and no page may ask for
 // an id the table lacks (a missing id shows as an empty label, with only a warning at run time).
+// The English catalogue must translate every text of the table, as the program carries it.
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
@@ -9,6 +11,8 @@
 #include <QScopedPointer>
 #include <QSet>
 #include <QTextStream>
+#include <QTranslator>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 namespace {
@@ -67,6 +71,50 @@ QString decodeLiteral(const QString& literal)
     return text;
 }
 
+struct CatalogueEntry {
+    QString translation;
+    QString type;  // empty when finished; "unfinished", "vanished" or "obsolete" otherwise
+};
+
+// (context, source) -> entry, as the catalogue in the tree holds it.
+QMap<QPair<QString, QString>, CatalogueEntry> readCatalogue()
+{
+    QMap<QPair<QString, QString>, CatalogueEntry> entries;
+    QFile file(QStringLiteral(TILTMATE_CATALOGUE_TS));
+    if (!file.open(QIODevice::ReadOnly))
+        return entries;
+    QXmlStreamReader xml(&file);
+    QString context, source;
+    while (!xml.atEnd()) {
+        if (!xml.readNextStartElement())
+            continue;
+        if (xml.name() == QLatin1String("name")) {
+            context = xml.readElementText();
+        } else if (xml.name() == QLatin1String("source")) {
+            source = xml.readElementText();
+        } else if (xml.name() == QLatin1String("translation")) {
+            const QString type = xml.attributes().value(QLatin1String("type")).toString();
+            entries.insert({context, source}, {xml.readElementText(), type});
+        }
+    }
+    if (xml.hasError())
+        qWarning("%s: %s", TILTMATE_CATALOGUE_TS, qPrintable(xml.errorString()));
+    return entries;
+}
+
+// The %1, %2 ... a text fills in; a translation that drops one loses a path or a name.
+QStringList placeholders(const QString& text)
+{
+    static const QRegularExpression marker(QStringLiteral("%\\d"));
+    QStringList found;
+    auto matches = marker.globalMatch(text);
+    while (matches.hasNext())
+        found.append(matches.next().captured());
+    found.sort();
+    found.removeDuplicates();
+    return found;
+}
+
 }  // namespace
 
 class LanguageTableTest : public QObject {
@@ -123,6 +171,58 @@ private slots:
         const QSet<int> unused = {5, 6, 43, 44, 45, 63, 74, 143, 155, 156};
         for (auto it = table.cbegin(); it != table.cend(); ++it)
             QCOMPARE(used.contains(it.key()), !unused.contains(it.key()));
+    }
+
+    // Every text of the table (read from the table itself, so a new id is covered at once) has a
+    // finished English translation that keeps its placeholders, and so has every other text the
+    // pages and controls translate.
+    void catalogueTranslatesEveryText()
+    {
+        const auto catalogue = readCatalogue();
+        QVERIFY2(!catalogue.isEmpty(), TILTMATE_CATALOGUE_TS);
+        const auto declared = readDeclaredLiterals();
+        QVERIFY(!declared.isEmpty());
+        QStringList faults;
+        for (auto it = declared.cbegin(); it != declared.cend(); ++it) {
+            const QString source = decodeLiteral(it.value());
+            const auto entry = catalogue.find({QStringLiteral("ResLanguages"), source});
+            if (entry == catalogue.cend())
+                faults << QStringLiteral("id %1 is missing from the catalogue").arg(it.key());
+            else if (!entry->type.isEmpty() || entry->translation.isEmpty())
+                faults << QStringLiteral("id %1 is not translated (%2)").arg(it.key()).arg(entry->type);
+            else if (placeholders(entry->translation) != placeholders(source))
+                faults << QStringLiteral("id %1 changes its placeholders").arg(it.key());
+        }
+        for (auto it = catalogue.cbegin(); it != catalogue.cend(); ++it) {
+            if (!it->type.isEmpty() || it->translation.isEmpty())
+                faults << QStringLiteral("%1: \"%2\" is not translated (%3)").arg(it.key().first, it.key().second, it->type);
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    }
+
+    // The catalogue the program carries is the one in the tree, and a retranslated table speaks it.
+    void tableSpeaksTheCompiledCatalogue()
+    {
+        const auto catalogue = readCatalogue();
+        QTranslator english;
+        QVERIFY(english.load(QStringLiteral(":/i18n/tiltmate_en.qm")));
+        QQmlEngine engine;
+        QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/main/src/res/Tiltmate/ResLanguages.qml")));
+        QScopedPointer<QObject> table(component.create());
+        QVERIFY2(table, qPrintable(component.errorString()));
+        QCOMPARE(table->property("qsTr_STR_ID_1").toString(), QStringLiteral("运行状态"));
+        QVERIFY(QCoreApplication::installTranslator(&english));
+        engine.retranslate();
+        const auto declared = readDeclaredLiterals();
+        for (auto it = declared.cbegin(); it != declared.cend(); ++it) {
+            const QString source = decodeLiteral(it.value());
+            const QByteArray name = "qsTr_STR_ID_" + QByteArray::number(it.key());
+            QCOMPARE(table->property(name.constData()).toString(),
+                     catalogue.value({QStringLiteral("ResLanguages"), source}).translation);
+        }
+        QCoreApplication::removeTranslator(&english);
+        engine.retranslate();
+        QCOMPARE(table->property("qsTr_STR_ID_1").toString(), QStringLiteral("运行状态"));
     }
 };
 

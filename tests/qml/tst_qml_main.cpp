@@ -25,6 +25,7 @@ constexpr const char* kModule = "ORVGimbalTool";
 // The stand-ins written in QML, registered under the program's module and type names.
 constexpr const char* kQmlStandIns[] = {
     "SerialPortController", "SensorsInformation", "PidTunning",
+    "InstrumentConfig", "FirmwareController", "JoyStickDevice", "BackupController", "LanguageController",
     "InstrumentConfig", "FirmwareController", "JoyStickDevice", "BackupController", "TelemetryPlotController",
 };
 
@@ -38,6 +39,7 @@ constexpr Publication kPublications[] = {
     {"runtimeCalibrationControl", "CalibrationControl"},
     {"runtimeJoystickdevice", "JoyStickDevice"},
     {"runtimeBackupController", "BackupController"},
+    {"runtimeLanguage", "LanguageController"},
     {"runtimeTelemetryPlot", "TelemetryPlotController"},
 };
 

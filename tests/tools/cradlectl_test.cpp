@@ -1,6 +1,7 @@
 // cradlectl run as a program against gimbal-sim: each command's success path, its exit code for a
-// missing port and for a silent gimbal, backup -> change -> restore, a corrupt backup refused without a
-// write, flash on two gimbals at once, and the pruning of automatic backups.
+// missing port and for a silent gimbal, backup -> change -> restore, a corrupt backup, values no gimbal
+// can hold and a foreign gimbal refused without a write, a dry run, a read-back that differs, Ctrl-C
+// during a restore, unwritable backups, flash on two gimbals at once, and the pruning of automatic backups.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -188,6 +189,10 @@ TEST_F(Cradlectl, EveryCommandWorksAgainstTheSimulator) {
     EXPECT_EQ(run({"-p", port, "stop"}), kExitOk);
     EXPECT_EQ(run({"-p", port, "calibrate", "horizontal"}), kExitOk);
     EXPECT_EQ(run({"-p", port, "calibrate", "sideways"}), kExitUsage);
+    // A unit that answers "done" at once has finished as well.
+    Sim doneAtOnce(path("g1"), {"--control-fault", "0x25:2:status=1"});
+    ASSERT_TRUE(doneAtOnce.ready());
+    EXPECT_EQ(run({"-p", doneAtOnce.link(), "calibrate", "horizontal"}), kExitOk);
 
     ASSERT_EQ(run({"-p", port, "monitor", "--count", "3", "--format", "json", "--rate", "50"}, &out), kExitOk);
     std::istringstream samples(out);
@@ -275,18 +280,22 @@ TEST_F(Cradlectl, ACorruptOrForeignBackupIsRefusedWithNothingWritten) {
     ASSERT_TRUE(sim.ready());
     ASSERT_EQ(run({"-p", sim.link(), "backup", path("good.json")}), kExitOk);
     const json good = json::parse(read("good.json"));
-    // Every bad backup differs from the gimbal's values, so a partial write would show.
+    // Every bad backup differs from the gimbal's values, so a partial write would show, yet holds only
+    // values it can take: each is refused for its own fault alone.
     auto altered = [&](auto change) {
         json b = good;
-        for (auto& v : b["parameters"]) v = 3;
+        for (int mapping = 5; mapping <= 12; ++mapping) b["parameters"][mapping] = 19;
         change(b);
         return b.dump();
     };
+    write("bad.json", altered([](json&) {}));
+    ASSERT_EQ(run({"-p", sim.link(), "restore", "--dry-run", path("bad.json")}), kExitOk);
     const std::vector<std::pair<std::string, std::string>> bad = {
         {"not json", good.dump().substr(0, 200)},
         {"foreign", R"({"name":"something else","parameters":[1,2,3]})"},
         {"newer format", altered([](json& b) { b["formatVersion"] = 2; })},
         {"20 parameters", altered([](json& b) { b["parameters"].erase(20); })},
+        {"22 parameters", altered([](json& b) { b["parameters"].push_back(3); })},
         {"parameter out of range", altered([](json& b) { b["parameters"][4] = 65536; })},
         {"config byte out of range", altered([](json& b) { b["config"][37] = 256; })},
         {"37 config bytes", altered([](json& b) { b["config"].erase(0); })},
@@ -394,23 +403,25 @@ TEST_F(Cradlectl, InterruptedRestoreSaysWhatWasWritten) {
     Sim sim(path("g0"), {"--fault", "0x72:delay=700"});
     ASSERT_TRUE(sim.ready());
     ASSERT_EQ(run({"-p", sim.link(), "backup", path("good.json")}), kExitOk);
-    ASSERT_EQ(run({"-p", sim.link(), "params", "set", "7=5"}), kExitOk);
-    auto restore = start({"--json", "-p", sim.link(), "restore", path("good.json")});
-    for (std::string line; (line = restore->line()) != "";)
-        if (json::parse(line, nullptr, false).value("step", "") == "writing parameters 0-16") break;
-    // A single-port restore runs in this one process: nothing of its own to stop besides it.
-    std::ifstream children("/proc/" + std::to_string(restore->pid()) + "/task/" + std::to_string(restore->pid()) + "/children");
-    std::string childList;
-    std::getline(children, childList);
-    EXPECT_EQ(childList, "");
-    restore->signal(SIGINT);
-    std::string out;
-    EXPECT_EQ(restore->finish(&out), kExitInterrupted);
-    const json result = json::parse(out.substr(out.rfind("\n{") + 1), nullptr, false);
-    EXPECT_EQ(result["written"], json::parse(R"(["parameters 0-16"])")) << out;
-    EXPECT_EQ(result["error"].get<std::string>().find("written: parameters 0-16; not written: parameters 17-20, configuration (saved)")
-                  != std::string::npos, true) << out;
-    EXPECT_NE(sim.parameters().find(" 7=2 "), std::string::npos) << "the first record was written whole";
+    for (const int sig : {SIGINT, SIGTERM}) {
+        ASSERT_EQ(run({"-p", sim.link(), "params", "set", "7=5"}), kExitOk);
+        auto restore = start({"--json", "-p", sim.link(), "restore", path("good.json")});
+        for (std::string line; (line = restore->line()) != "";)
+            if (json::parse(line, nullptr, false).value("step", "") == "writing parameters 0-16") break;
+        // A single-port restore runs in this one process: nothing of its own to stop besides it.
+        std::ifstream children("/proc/" + std::to_string(restore->pid()) + "/task/" + std::to_string(restore->pid()) + "/children");
+        std::string childList;
+        std::getline(children, childList);
+        EXPECT_EQ(childList, "");
+        restore->signal(sig);
+        std::string out;
+        EXPECT_EQ(restore->finish(&out), kExitInterrupted) << sig;
+        const json result = json::parse(out.substr(out.rfind("\n{") + 1), nullptr, false);
+        EXPECT_EQ(result["written"], json::parse(R"(["parameters 0-16"])")) << out;
+        EXPECT_NE(result.value("error", "").find("written: parameters 0-16; not written: parameters 17-20, configuration (saved)"),
+                  std::string::npos) << out;
+        EXPECT_NE(sim.parameters().find(" 7=2 "), std::string::npos) << "the first record was written whole";
+    }
 }
 
 TEST_F(Cradlectl, ABackupThatCannotBeWrittenFailsWithoutSayingSaved) {

@@ -332,6 +332,8 @@ int cmdRestore(const Context& ctx, const std::string& file, bool force, bool dry
         data["backup"] = r.automaticBackup;
         text += port + ": configuration backed up to " + r.automaticBackup + "\n";
     }
+    if (r.status.ok() && !r.before.units.empty() && versionsText(r.before.units) != versionsText(backup.units))
+        text += "note: the backup was taken from " + versionsText(backup.units) + "; this gimbal has " + versionsText(r.before.units) + "\n";
     if (r.forced) text += port + ": forced onto a gimbal the backup is not from (" + r.mismatches.front() + (r.mismatches.size() > 1 ? ", ..." : "") + ")\n";
     if (dryRun && r.status.ok()) {
         text += port + ": restoring " + file + (r.plan.empty() ? " would change nothing" : " would change " + std::to_string(r.plan.size()) + " values:") + "\n";

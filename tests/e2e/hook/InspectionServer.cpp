@@ -1,5 +1,7 @@
 #include "InspectionServer.h"
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJSValue>
@@ -25,7 +27,7 @@ constexpr char kSocketVariable[] = "TILTMATE_E2E_SOCKET";
 constexpr int kDefaultWaitCeilingMs = 30000;
 const char* const kControllerNames[] = {
     "runtimeSerialPortCtl",      "runtimeSensorsinfo",        "runtimePidTunning",     "runtimeInstrumentConfig",
-    "runtimeFirmwareController", "runtimeCalibrationControl", "runtimeJoystickdevice",
+    "runtimeFirmwareController", "runtimeCalibrationControl", "runtimeJoystickdevice", "runtimeLanguage",
 };
 
 QList<QQuickWindow*> quickWindows()
@@ -135,6 +137,42 @@ QRectF paintedTextRect(QQuickItem* item)
     else if (vertical & Qt::AlignBottom)
         y = item->height() - contentHeight;
     return item->mapRectToScene(QRectF(x, y, contentWidth, contentHeight));
+}
+
+// A text wider or taller than its own item spills out of it; an elided one is cut.
+bool textOverflows(QQuickItem* item)
+{
+    const qreal slack = 0.5;
+    return QQmlProperty::read(item, "truncated").toBool()
+           || QQmlProperty::read(item, "contentWidth").toReal() > item->width() + slack
+           || QQmlProperty::read(item, "contentHeight").toReal() > item->height() + slack;
+}
+
+// The widest of a combo box's translated entries ("texts"), drawn where the chosen one is.
+QString widestEntryBeyond(QQuickItem* control, QQuickItem* label)
+{
+    QVariant value = QQmlProperty::read(control, "texts");
+    if (value.userType() == qMetaTypeId<QJSValue>())
+        value = value.value<QJSValue>().toVariant();
+    const QFontMetricsF metrics(QQmlProperty::read(label, "font").value<QFont>());
+    QString widest;
+    qreal widestAdvance = label->width() + 0.5;
+    for (const QString& entry : value.toStringList()) {
+        if (metrics.horizontalAdvance(entry) > widestAdvance) {
+            widestAdvance = metrics.horizontalAdvance(entry);
+            widest = entry;
+        }
+    }
+    return widest;
+}
+
+QQuickItem* nearestFramedControl(QQuickItem* item)
+{
+    for (QQuickItem* up = item->parentItem(); up; up = up->parentItem()) {
+        if (isFramedControl(up))
+            return up;
+    }
+    return nullptr;
 }
 
 QQuickItem* nearestGroup(QQuickItem* item)
@@ -266,6 +304,24 @@ void InspectionServer::handle(QLocalSocket* client, const QJsonObject& request)
                 if (item->inherits("QQuickText") && !QQmlProperty::read(item, "text").toString().isEmpty()) {
                     element = sceneRect(paintedTextRect(item));
                     element.insert("text", QQmlProperty::read(item, "text").toString());
+                    element.insert("overflows", textOverflows(item));
+                    // What a cut text reads as: where it was cut decides what the user can tell apart.
+                    if (QQmlProperty::read(item, "truncated").toBool()) {
+                        const QFont font = QQmlProperty::read(item, "font").value<QFont>();
+                        const auto mode = Qt::TextElideMode(QQmlProperty::read(item, "elide").toInt());
+                        element.insert("shown", QFontMetricsF(font).elidedText(
+                                                    QQmlProperty::read(item, "text").toString(), mode, item->width()));
+                    }
+                    // The button, box or tab a text is the label of: it must show the whole text.
+                    if (QQuickItem* control = nearestFramedControl(item)) {
+                        element.insert("box", sceneRect(control->mapRectToScene(QRectF(0, 0, control->width(), control->height()))));
+                        // Every entry of the list must fit, not only the one chosen now.
+                        const QString widest = widestEntryBeyond(control, item);
+                        if (!widest.isEmpty()) {
+                            element.insert("overflows", true);
+                            element.insert("widest", widest);
+                        }
+                    }
                 } else if (isFramedControl(item)) {
                     element = sceneRect(item->mapRectToScene(QRectF(0, 0, item->width(), item->height())));
                     element.insert("control", QString::fromLatin1(item->metaObject()->className()).section('_', 0, 0));
@@ -410,11 +466,14 @@ void InspectionServer::waitForProperty(QLocalSocket* client, const QJsonObject& 
 void InspectionServer::replyAfterNextFrame(QLocalSocket* client, const QJsonObject& request)
 {
     const QJsonValue seq = request.value("seq");
+    // The main window's next frame, or with "window": "popup" that of the open popup (a list that
+    // places and scrolls itself once shown).
+    const bool popup = request.value("window").toString() == QLatin1String("popup");
     QQuickWindow* main = nullptr;
     for (QQuickWindow* window : quickWindows()) {
         if (window->isVisible())
             window->update();
-        if (hasId(window, QStringLiteral("mainWindow")))
+        if (hasId(window, QStringLiteral("mainWindow")) != popup && (!popup || window->isVisible()))
             main = window;
     }
     if (!main) {

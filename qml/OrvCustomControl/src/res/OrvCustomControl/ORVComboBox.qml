@@ -5,6 +5,35 @@ import "." as OrvControl
 
 ComboBox {
     id: comboBox
+
+    // Entries whose texts change with the language: set instead of the model. The texts are changed
+    // in place, so the entry chosen stays chosen (a new model would select the first entry).
+    property var texts: null
+    // Elided in the middle, so that names differing only at the end (port names) stay apart.
+    property int elide: Text.ElideRight
+
+    ListModel { id: textModel }
+
+    function __takeTexts() {
+        if (!texts)
+            return
+        if (textModel.count === texts.length) {
+            for (var i = 0; i < texts.length; ++i)
+                textModel.setProperty(i, "text", texts[i])
+            return
+        }
+        // Another list altogether: like a new model, it starts at its first entry.
+        textModel.clear()
+        for (var j = 0; j < texts.length; ++j)
+            textModel.append({ text: texts[j] })
+        textRole = "text"
+        model = textModel
+        currentIndex = -1
+        currentIndex = texts.length > 0 ? 0 : -1
+    }
+    onTextsChanged: __takeTexts()
+    Component.onCompleted: __takeTexts()
+
     style: ComboBoxStyle {
         id: comboStyle
         property real dp: OrvControl.ORVStyle.dp
@@ -42,7 +71,7 @@ ComboBox {
                 text: control.currentText
                 font: comboStyle.font
                 color: comboStyle.textColor
-                elide: Text.ElideRight
+                elide: control.elide
             }
         }
 
@@ -70,6 +99,7 @@ ComboBox {
                 }
             }
             itemDelegate.label: Text {
+                // Whole: the list grows to the longest entry, so each name shows to its end.
                 text: styleData.text
                 font: comboStyle.font
                 color: styleData.selected ? OrvControl.ORVStyle.txtColor : OrvControl.ORVStyle.disColor

@@ -31,23 +31,12 @@ Window {
     }
 
     onInformationChanged: contentLabel.text = information
+    // Types other than these three keep the title shown. Bindings, so that the title follows a
+    // change of language while the box is open.
+    property int shownType: 0
     onMessageBoxTypeChanged: {
-        switch (messageBoxType) {
-        case 0:
-            titleLabel.text = "通知"
-            titleLabel.color = OrvControl.ORVStyle.disColor
-            break
-        case 1:
-            titleLabel.text = "警告"
-            titleLabel.color = "yellow"
-            break
-        case 2:
-            titleLabel.text = "错误"
-            titleLabel.color = "red"
-            break
-        default:
-            break
-        }
+        if (messageBoxType >= 0 && messageBoxType <= 2)
+            shownType = messageBoxType
     }
 
     Rectangle {
@@ -71,8 +60,8 @@ Window {
                 anchors.verticalCenter: parent.verticalCenter
                 horizontalAlignment: Text.AlignLeft
                 fontsize: 18
-                text: "通知"
-                color: OrvControl.ORVStyle.disColor
+                text: [qsTr("通知"), qsTr("警告"), qsTr("错误")][messageBox.shownType]
+                color: [OrvControl.ORVStyle.disColor, "yellow", "red"][messageBox.shownType]
             }
 
             Image {

@@ -7,12 +7,12 @@ import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
 // backup controller; the outcome is told in the status line or the message box.
 Row {
     id: backupRow
-    spacing: 20 * OrvControl.ORVStyle.dp
+    spacing: 10 * OrvControl.ORVStyle.dp
 
     property alias backupButton: backupButton
     property alias restoreButton: restoreButton
-    property alias saveDialog: saveDialog
-    property alias openDialog: openDialog
+    property alias saveDialog: saveDialogLoader.item
+    property alias openDialog: openDialogLoader.item
     // The gimbal has answered its version query and the port is still open.
     property bool connected: false
     // Only this page's own requests are reported here; the firmware page reports its own.
@@ -30,38 +30,50 @@ Row {
 
     OrvControl.ORVButton {
         id: backupButton
-        width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 120 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_229
         enabled: backupRow.connected && !runtimeBackupController.busy
         onClicked: saveDialog.open()
     }
     OrvControl.ORVButton {
         id: restoreButton
-        width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 120 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_230
         enabled: backupRow.connected && !runtimeBackupController.busy
         onClicked: openDialog.open()
     }
 
-    FileDialog {
-        id: saveDialog
-        title: resLanguages.qsTr_STR_ID_231
-        nameFilters: ["Backup files (*.json)"]
-        selectExisting: false
-        onAccepted: {
-            var url = saveDialog.fileUrl.toString()
-            waitingForBackup = true
-            runtimeBackupController.backupToFile(/\.json$/i.test(url) ? url : url + ".json")
+    // Qt's file dialog keeps the names of its places (home, desktop) in the language it was first
+    // opened in: a new language gets new dialogs.
+    Loader {
+        id: saveDialogLoader
+        visible: false
+        property string language: runtimeLanguage.language
+        onLanguageChanged: { active = false; active = true }
+        sourceComponent: FileDialog {
+            title: resLanguages.qsTr_STR_ID_231
+            nameFilters: ["Backup files (*.json)"]
+            selectExisting: false
+            onAccepted: {
+                var url = fileUrl.toString()
+                waitingForBackup = true
+                runtimeBackupController.backupToFile(/\.json$/i.test(url) ? url : url + ".json")
+            }
         }
     }
-    FileDialog {
-        id: openDialog
-        title: resLanguages.qsTr_STR_ID_232
-        nameFilters: ["Backup files (*.json)"]
-        selectExisting: true
-        onAccepted: {
-            waitingForRestore = true
-            runtimeBackupController.restoreFromFile(openDialog.fileUrl.toString())
+    Loader {
+        id: openDialogLoader
+        visible: false
+        property string language: runtimeLanguage.language
+        onLanguageChanged: { active = false; active = true }
+        sourceComponent: FileDialog {
+            title: resLanguages.qsTr_STR_ID_232
+            nameFilters: ["Backup files (*.json)"]
+            selectExisting: true
+            onAccepted: {
+                waitingForRestore = true
+                runtimeBackupController.restoreFromFile(fileUrl.toString())
+            }
         }
     }
 

@@ -33,16 +33,17 @@ Item {
         id: statusLabel
         anchors.fill: parent
         visible: false
+        // A binding, so that the outcome follows a change of language.
+        text: upgradeView.status === -1 ? resLanguages.qsTr_STR_ID_97
+              : upgradeView.status === -2 ? resLanguages.qsTr_STR_ID_98 : ""
     }
 
     onStatusChanged: {
         if (status === -1) {
-            statusLabel.text = resLanguages.qsTr_STR_ID_97
             statusLabel.visible = true
             progressBar.visible = false
             percentLabel.visible = false
         } else if (status === -2) {
-            statusLabel.text = resLanguages.qsTr_STR_ID_98
             statusLabel.visible = true
             progressBar.visible = false
             percentLabel.visible = false
@@ -55,7 +56,6 @@ Item {
         } else if (status === 100) {
             percentLabel.text = status + "%"
         } else {
-            statusLabel.text = ""
             statusLabel.visible = false
             progressBar.visible = false
             percentLabel.visible = false

@@ -64,6 +64,7 @@ Item {
         height: parent.height
         model: serialPortView.ports
         textRole: "label"
+        elide: Text.ElideMiddle
         onPressedChanged: {
             if (pressed) {
                 portTooltip.hide()

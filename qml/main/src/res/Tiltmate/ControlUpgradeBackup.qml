@@ -6,7 +6,7 @@ import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
 // written, and a button that puts it back onto the gimbal.
 OrvControl.ORVButton {
     id: restoreUpgradeButton
-    width: 140 * OrvControl.ORVStyle.dp
+    width: 200 * OrvControl.ORVStyle.dp
     height: 25 * OrvControl.ORVStyle.dp
     text: resLanguages.qsTr_STR_ID_241
     visible: runtimeBackupController.upgradeBackupPath !== ""

@@ -136,6 +136,16 @@ Item {
             awaitedPort = label
         }
 
+        // A confirmation in the language just left is dropped rather than left to fade.
+        Connections {
+            target: runtimeLanguage
+            function onLanguageChanged() {
+                fading.stop()
+                g_statusLine.note = ""
+                g_statusLine.opacity = 1
+            }
+        }
+
         SequentialAnimation {
             id: fading
             PropertyAction { target: g_statusLine; property: "opacity"; value: 1 }

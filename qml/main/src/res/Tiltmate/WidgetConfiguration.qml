@@ -17,6 +17,11 @@ Item {
         resLanguages.qsTr_STR_ID_26, resLanguages.qsTr_STR_ID_37, resLanguages.qsTr_STR_ID_38]
     readonly property var outputNames: [resLanguages.qsTr_STR_ID_119, resLanguages.qsTr_STR_ID_120,
         resLanguages.qsTr_STR_ID_121, resLanguages.qsTr_STR_ID_122]
+    // Room for the longer of the Chinese and the English texts; the combo boxes end before the picture.
+    readonly property real labelWidth: 90 * OrvControl.ORVStyle.dp
+    readonly property real comboX: 125 * OrvControl.ORVStyle.dp
+    readonly property real comboWidth: 120 * OrvControl.ORVStyle.dp
+    readonly property real channelColumnWidth: 60 * OrvControl.ORVStyle.dp
     readonly property int modeRow: 0
     readonly property int displayRow: 6
     readonly property int baffleRow: 7
@@ -35,6 +40,7 @@ Item {
     // What the running upload is for, so that its end can be confirmed in the status line.
     property bool restoringDefaults: false
     property bool channelUploadPending: false
+    property bool uploading: false
     property string forcedInputNote: ""
 
     function confirmUpload() {
@@ -99,15 +105,15 @@ Item {
 
     OrvControl.ORVLabel {
         x: 30 * OrvControl.ORVStyle.dp; y: 75 * OrvControl.ORVStyle.dp
-        width: 70 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: configurationPage.labelWidth; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_60
     }
     OrvControl.ORVComboBox {
         id: mountingCombo
-        x: 140 * OrvControl.ORVStyle.dp; y: 75 * OrvControl.ORVStyle.dp
-        width: 70 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        x: configurationPage.comboX; y: 75 * OrvControl.ORVStyle.dp
+        width: configurationPage.comboWidth; height: 25 * OrvControl.ORVStyle.dp
         enabled: false
-        model: [resLanguages.qsTr_STR_ID_61, resLanguages.qsTr_STR_ID_62]
+        texts: [resLanguages.qsTr_STR_ID_61, resLanguages.qsTr_STR_ID_62]
         onCurrentIndexChanged: mountingPicture.source = "img/ImgInstrument" + currentIndex + ".png"
     }
     OrvControl.ORVFillRectangle {
@@ -125,13 +131,13 @@ Item {
 
     OrvControl.ORVLabel {
         x: 30 * OrvControl.ORVStyle.dp; y: 190 * OrvControl.ORVStyle.dp
-        height: 25 * OrvControl.ORVStyle.dp
+        width: configurationPage.labelWidth; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_64
     }
     OrvControl.ORVComboBox {
         id: controlInputCombo
-        x: 140 * OrvControl.ORVStyle.dp; y: 190 * OrvControl.ORVStyle.dp
-        width: 70 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        x: configurationPage.comboX; y: 190 * OrvControl.ORVStyle.dp
+        width: configurationPage.comboWidth; height: 25 * OrvControl.ORVStyle.dp
         enabled: false
         model: ["S-BUS", "PPM", "TTL", "CAN"]
         onCurrentTextChanged: {
@@ -162,30 +168,30 @@ Item {
     OrvControl.ORVLabel {
         id: paletteLabel
         x: 30 * OrvControl.ORVStyle.dp; y: 305 * OrvControl.ORVStyle.dp
-        width: 40 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: configurationPage.labelWidth; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_65
     }
     OrvControl.ORVComboBox {
         id: paletteCombo
-        x: 140 * OrvControl.ORVStyle.dp; y: 305 * OrvControl.ORVStyle.dp
-        width: 70 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        x: configurationPage.comboX; y: 305 * OrvControl.ORVStyle.dp
+        width: configurationPage.comboWidth; height: 25 * OrvControl.ORVStyle.dp
         enabled: false
-        model: [resLanguages.qsTr_STR_ID_66, resLanguages.qsTr_STR_ID_67, resLanguages.qsTr_STR_ID_68]
+        texts: [resLanguages.qsTr_STR_ID_66, resLanguages.qsTr_STR_ID_67, resLanguages.qsTr_STR_ID_68]
     }
 
     OrvControl.ORVLabel {
         id: modeLabel
         x: 30 * OrvControl.ORVStyle.dp; y: 420 * OrvControl.ORVStyle.dp
-        width: 40 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 60 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_69
     }
     OrvControl.ORVComboBox {
         id: modeCombo
         anchors.right: controlInputCombo.right
         y: 420 * OrvControl.ORVStyle.dp
-        width: 130 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 150 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         enabled: false
-        model: [resLanguages.qsTr_STR_ID_70, resLanguages.qsTr_STR_ID_71, resLanguages.qsTr_STR_ID_72]
+        texts: [resLanguages.qsTr_STR_ID_70, resLanguages.qsTr_STR_ID_71, resLanguages.qsTr_STR_ID_72]
         onCurrentIndexChanged: {
             if (channelRows.count !== channelFunctions.length)
                 return
@@ -210,8 +216,8 @@ Item {
                 spacing: 8 * OrvControl.ORVStyle.dp
                 height: 30 * OrvControl.ORVStyle.dp
                 Item { width: 50 * OrvControl.ORVStyle.dp; height: parent.height }
-                OrvControl.ORVLabel { width: 50 * OrvControl.ORVStyle.dp; height: parent.height; text: resLanguages.qsTr_STR_ID_19 }
-                OrvControl.ORVLabel { width: 50 * OrvControl.ORVStyle.dp; height: parent.height; text: resLanguages.qsTr_STR_ID_75 }
+                OrvControl.ORVLabel { width: channelColumnWidth; height: parent.height; text: resLanguages.qsTr_STR_ID_19 }
+                OrvControl.ORVLabel { width: channelColumnWidth; height: parent.height; text: resLanguages.qsTr_STR_ID_75 }
                 OrvControl.ORVLabel { width: 50 * OrvControl.ORVStyle.dp; height: parent.height; text: resLanguages.qsTr_STR_ID_58; visible: false }
                 OrvControl.ORVLabel { width: 150 * OrvControl.ORVStyle.dp; height: parent.height; text: resLanguages.qsTr_STR_ID_76 }
             }
@@ -233,11 +239,13 @@ Item {
                     }
                     ControlChannelSelectionView {
                         id: selection
+                        width: channelColumnWidth
                         anchors.verticalCenter: parent.verticalCenter
                         Component.onCompleted: channel = runtimeJoystickdevice.getChannelMapping(channelFunctions[index])
                     }
                     ControlDirectionSelectionView {
                         id: direction
+                        width: channelColumnWidth
                         anchors.verticalCenter: parent.verticalCenter
                         Component.onCompleted: bReverse = runtimeJoystickdevice.getChannelReverse(channelFunctions[index])
                     }
@@ -260,7 +268,7 @@ Item {
         id: confirmButton
         x: 610 * OrvControl.ORVStyle.dp; y: 480 * OrvControl.ORVStyle.dp
         width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
-        text: resLanguages.qsTr_STR_ID_59
+        text: uploading ? resLanguages.qsTr_STR_ID_79 : resLanguages.qsTr_STR_ID_59
         enabled: false
         onClicked: {
             restoringDefaults = false
@@ -292,7 +300,7 @@ Item {
         anchors.right: confirmButton.left
         anchors.rightMargin: 40 * OrvControl.ORVStyle.dp
         y: 480 * OrvControl.ORVStyle.dp
-        width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 130 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_31
         enabled: false
         onClicked: {
@@ -333,7 +341,7 @@ Item {
                 channelRow(row).valueView.setRange(deviceMinValue, deviceMaxValue)
         }
         function onSigUploading() {
-            confirmButton.text = resLanguages.qsTr_STR_ID_79
+            uploading = true
             confirmButton.enabled = false
             defaultsButton.enabled = false
         }
@@ -359,7 +367,7 @@ Item {
         }
         function onSigUpdateFirmSucceed() { g_statusLine.notify(resLanguages.qsTr_STR_ID_224) }
         function onSigUploadFinished() {
-            confirmButton.text = resLanguages.qsTr_STR_ID_59
+            uploading = false
             confirmButton.enabled = true
             defaultsButton.enabled = true
             enablePaletteByCamera()

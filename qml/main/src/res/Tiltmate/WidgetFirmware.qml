@@ -12,7 +12,7 @@ Item {
     property alias browseButton: browseButton
     property alias upgradeButton: upgradeButton
     property alias firmwareList: firmwareList
-    property alias fileDialog: fileDialog
+    property alias fileDialog: fileDialogLoader.item
     property alias upgradeBackup: upgradeBackup
     property alias upgradeWithoutBackupButton: upgradeWithoutBackupButton
 
@@ -161,9 +161,11 @@ Item {
     // without one is the technician's explicit choice, for the next upgrade only.
     OrvControl.ORVButton {
         id: upgradeWithoutBackupButton
-        x: 280 * OrvControl.ORVStyle.dp
+        // Left of the restore button, which may show at the same time.
+        anchors.right: upgradeBackup.left
+        anchors.rightMargin: 10 * OrvControl.ORVStyle.dp
         y: 460 * OrvControl.ORVStyle.dp
-        width: 140 * OrvControl.ORVStyle.dp
+        width: 170 * OrvControl.ORVStyle.dp
         height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_242
         visible: runtimeBackupController.upgradeBackupFailed
@@ -179,21 +181,27 @@ Item {
 
     ControlUpgradeBackup {
         id: upgradeBackup
-        x: 430 * OrvControl.ORVStyle.dp
+        x: 370 * OrvControl.ORVStyle.dp
         y: 460 * OrvControl.ORVStyle.dp
     }
 
-    FileDialog {
-        id: fileDialog
-        title: resLanguages.qsTr_STR_ID_53
-        // Room for a package name and its folder without cutting them.
-        width: 640 * OrvControl.ORVStyle.dp
-        height: 420 * OrvControl.ORVStyle.dp
-        nameFilters: ["Bin files (*.bin)"]
-        selectExisting: true
-        onAccepted: {
-            runtimeFirmwareController.unpackFileFirmware(fileDialog.fileUrl)
-            path.text = fileDialog.fileUrl.toString()
+    // Qt's file dialog keeps the names of its places (home, desktop) in the language it was first
+    // opened in: a new language gets a new dialog.
+    Loader {
+        id: fileDialogLoader
+        property string language: runtimeLanguage.language
+        onLanguageChanged: { active = false; active = true }
+        sourceComponent: FileDialog {
+            title: resLanguages.qsTr_STR_ID_53
+            // Room for a package name and its folder without cutting them.
+            width: 640 * OrvControl.ORVStyle.dp
+            height: 420 * OrvControl.ORVStyle.dp
+            nameFilters: ["Bin files (*.bin)"]
+            selectExisting: true
+            onAccepted: {
+                runtimeFirmwareController.unpackFileFirmware(fileUrl)
+                path.text = fileUrl.toString()
+            }
         }
     }
 

@@ -99,11 +99,12 @@ Item {
 
     OrvControl.ORVButton {
         id: startButton
-        x: 610 * OrvControl.ORVStyle.dp
+        x: 560 * OrvControl.ORVStyle.dp
         y: 480 * OrvControl.ORVStyle.dp
-        width: 80 * OrvControl.ORVStyle.dp
+        width: 130 * OrvControl.ORVStyle.dp
         height: 30 * OrvControl.ORVStyle.dp
-        text: resLanguages.qsTr_STR_ID_51
+        property bool calibrating: false
+        text: calibrating ? resLanguages.qsTr_STR_ID_118 : resLanguages.qsTr_STR_ID_51
         onClicked: runtimeCalibrationControl.startCalibartion(ownKinds[calibrationTabs.currentIndex])
     }
 
@@ -147,13 +148,13 @@ Item {
             calibrationTabs.enabled = false
             startButton.enabled = false
             if (isOwnKind(calibType))
-                startButton.text = resLanguages.qsTr_STR_ID_118
+                startButton.calibrating = true
         }
         function onSigCalibrationSuccess(calibType) {
             calibrationTabs.enabled = true
             startButton.enabled = true
             if (isOwnKind(calibType)) {
-                startButton.text = resLanguages.qsTr_STR_ID_51
+                startButton.calibrating = false
                 var names = [resLanguages.qsTr_STR_ID_48, resLanguages.qsTr_STR_ID_49, resLanguages.qsTr_STR_ID_50]
                 g_statusLine.notify(resLanguages.qsTr_STR_ID_225.arg(names[ownKinds.indexOf(calibType)]))
             }
@@ -164,7 +165,7 @@ Item {
             calibrationTabs.enabled = true
             startButton.enabled = true
             if (isOwnKind(calibType)) {
-                startButton.text = resLanguages.qsTr_STR_ID_51
+                startButton.calibrating = false
                 g_messageDlg.messageBoxType = 2
                 g_messageDlg.information = resLanguages.qsTr_STR_ID_117
                 g_messageDlg.doModal()

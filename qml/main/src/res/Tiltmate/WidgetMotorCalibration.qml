@@ -36,11 +36,12 @@ Item {
 
     OrvControl.ORVButton {
         id: startButton
-        x: 610 * OrvControl.ORVStyle.dp
+        x: 560 * OrvControl.ORVStyle.dp
         y: 480 * OrvControl.ORVStyle.dp
-        width: 80 * OrvControl.ORVStyle.dp
+        width: 130 * OrvControl.ORVStyle.dp
         height: 30 * OrvControl.ORVStyle.dp
-        text: resLanguages.qsTr_STR_ID_51
+        property bool calibrating: false
+        text: calibrating ? resLanguages.qsTr_STR_ID_118 : resLanguages.qsTr_STR_ID_51
         onClicked: runtimeCalibrationControl.startCalibartion(motorTabs.currentIndex === 0
                                                               ? CalibrationControl.CRADLE_CALI_ELEDEG
                                                               : CalibrationControl.CRADLE_CALI_ATTANGLE)
@@ -56,13 +57,13 @@ Item {
             motorTabs.enabled = false
             startButton.enabled = false
             if (isOwnKind(calibType))
-                startButton.text = resLanguages.qsTr_STR_ID_118
+                startButton.calibrating = true
         }
         function onSigCalibrationSuccess(calibType) {
             motorTabs.enabled = true
             startButton.enabled = true
             if (isOwnKind(calibType))
-                startButton.text = resLanguages.qsTr_STR_ID_51
+                startButton.calibrating = false
         }
         // Cut by a pulled cable: the connection panel tells of the disconnect; the steps were not at fault.
         function onSigCalibrationInterrupted(calibType) { onSigCalibrationSuccess(calibType) }
@@ -70,7 +71,7 @@ Item {
             motorTabs.enabled = true
             startButton.enabled = true
             if (isOwnKind(calibType)) {
-                startButton.text = resLanguages.qsTr_STR_ID_51
+                startButton.calibrating = false
                 g_messageDlg.messageBoxType = 2
                 g_messageDlg.information = resLanguages.qsTr_STR_ID_117
                 g_messageDlg.doModal()

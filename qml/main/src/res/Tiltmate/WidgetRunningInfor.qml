@@ -116,7 +116,8 @@ Item {
         height: 30 * OrvControl.ORVStyle.dp
         horizontalAlignment: Text.AlignRight
         fontsize: 1.5 * OrvControl.ORVStyle.fontsize
-        text: ""
+        property int entry: -1
+        text: entry >= 0 ? runningInfor.mechanismType[entry] : ""
     }
 
     // After a disconnect the cells keep the last values; this says that they are no longer live.
@@ -414,7 +415,16 @@ Item {
         function onSigDownloadFinished() { refreshInstrument() }
         function onTypeMechanismChanged() {
             var code = runtimeInstrumentConfig.getInstrumentValue(InstrumentConfig.TYPE_MECHANISM)
-            mechanismLabel.text = mechanismType[runtimeInstrumentConfig.mechanismToIndex(code)]
+            mechanismLabel.entry = runtimeInstrumentConfig.mechanismToIndex(code)
+        }
+    }
+
+    // The channel states are written as they come; a new language rewrites them at once.
+    Connections {
+        target: runtimeLanguage
+        function onLanguageChanged() {
+            if (runningInfor.live || runningInfor.stale)
+                refreshChannelStatus()
         }
     }
 

@@ -38,9 +38,9 @@ Item {
     OrvControl.ORVComboBox {
         id: mechanismCombo
         x: 100 * OrvControl.ORVStyle.dp; y: 30 * OrvControl.ORVStyle.dp
-        width: 150 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 200 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         enabled: false
-        model: [resLanguages.qsTr_STR_ID_33, resLanguages.qsTr_STR_ID_34, resLanguages.qsTr_STR_ID_35,
+        texts: [resLanguages.qsTr_STR_ID_33, resLanguages.qsTr_STR_ID_34, resLanguages.qsTr_STR_ID_35,
             resLanguages.qsTr_STR_ID_36, resLanguages.qsTr_STR_ID_140, resLanguages.qsTr_STR_ID_141,
             resLanguages.qsTr_STR_ID_142]
         // Only the user's choice uploads; the entry set after a download is remembered instead.
@@ -64,7 +64,7 @@ Item {
         anchors.left: spacer.right
         anchors.leftMargin: 40 * OrvControl.ORVStyle.dp
         y: 30 * OrvControl.ORVStyle.dp
-        width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 100 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_127
         onClicked: {
             startButton.enabled = false
@@ -75,9 +75,9 @@ Item {
     OrvControl.ORVButton {
         id: stopButton
         anchors.left: startButton.right
-        anchors.leftMargin: 40 * OrvControl.ORVStyle.dp
+        anchors.leftMargin: 20 * OrvControl.ORVStyle.dp
         y: 30 * OrvControl.ORVStyle.dp
-        width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
+        width: 100 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_128
         onClicked: {
             startButton.enabled = false
@@ -120,28 +120,41 @@ Item {
         anchors.leftMargin: 40 * OrvControl.ORVStyle.dp
         y: 480 * OrvControl.ORVStyle.dp
         width: 80 * OrvControl.ORVStyle.dp; height: 25 * OrvControl.ORVStyle.dp
-        text: resLanguages.qsTr_STR_ID_93
+        property bool uploading: false
+        text: uploading ? resLanguages.qsTr_STR_ID_94 : resLanguages.qsTr_STR_ID_93
         onClicked: pidView.f_UploadConfig()
     }
 
-    FileDialog {
-        id: loadDialog
-        title: resLanguages.qsTr_STR_ID_89
-        nameFilters: ["Ini files (*.ini)"]
-        selectExisting: true
-        onAccepted: {
-            if (!runtimePidTunning.loadTunningValue(loadDialog.fileUrl))
-                showError(resLanguages.qsTr_STR_ID_90)
+    // Qt's file dialog keeps the names of its places in the language it was first opened in: a new
+    // language gets new dialogs.
+    property alias loadDialog: loadDialogLoader.item
+    property alias saveDialog: saveDialogLoader.item
+    Loader {
+        id: loadDialogLoader
+        property string language: runtimeLanguage.language
+        onLanguageChanged: { active = false; active = true }
+        sourceComponent: FileDialog {
+            title: resLanguages.qsTr_STR_ID_89
+            nameFilters: ["Ini files (*.ini)"]
+            selectExisting: true
+            onAccepted: {
+                if (!runtimePidTunning.loadTunningValue(fileUrl))
+                    showError(resLanguages.qsTr_STR_ID_90)
+            }
         }
     }
-    FileDialog {
-        id: saveDialog
-        title: resLanguages.qsTr_STR_ID_89
-        nameFilters: ["Ini files (*.ini)"]
-        selectExisting: true
-        onAccepted: {
-            if (!runtimePidTunning.saveTunningValue(saveDialog.fileUrl))
-                showError(resLanguages.qsTr_STR_ID_92)
+    Loader {
+        id: saveDialogLoader
+        property string language: runtimeLanguage.language
+        onLanguageChanged: { active = false; active = true }
+        sourceComponent: FileDialog {
+            title: resLanguages.qsTr_STR_ID_89
+            nameFilters: ["Ini files (*.ini)"]
+            selectExisting: true
+            onAccepted: {
+                if (!runtimePidTunning.saveTunningValue(fileUrl))
+                    showError(resLanguages.qsTr_STR_ID_92)
+            }
         }
     }
 
@@ -159,13 +172,13 @@ Item {
     Connections {
         target: runtimePidTunning
         function onSigUploading() {
-            uploadButton.text = resLanguages.qsTr_STR_ID_94
+            uploadButton.uploading = true
             setFileButtonsEnabled(false)
             startButton.enabled = false
             stopButton.enabled = false
         }
         function onSigUploadFinished() {
-            uploadButton.text = resLanguages.qsTr_STR_ID_93
+            uploadButton.uploading = false
             setFileButtonsEnabled(true)
             startButton.enabled = true
             stopButton.enabled = true
