@@ -111,7 +111,7 @@ bool TelemetryPlotController::startRecording(const QString& portName)
                                : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QString port = QFileInfo(portName).fileName();
     port.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
-    const QString stem = QStringLiteral("Tiltmate-telemetry-%1%2")
+    const QString stem = QStringLiteral("telemetry-%1%2")
                              .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")),
                                   port.isEmpty() ? QString() : QLatin1Char('-') + port);
     QDir().mkpath(folder);

@@ -258,7 +258,7 @@ class Scenario:
         # The attitude graph's scale follows the turning heading away from the empty graph's 1.05.
         self.hook.wait_for("text", r"(?!1\.05$)-?\d+\.\d+", id="scaleMax", index=2, **page)
         self.click(id="recordButton", **page)
-        self.hook.wait_for("text", r".*Tiltmate-telemetry-.*\.csv.* [3-9] 秒，\d+ 个样本", id="recordingLabel", **page)
+        self.hook.wait_for("text", r".*telemetry-.*\.csv.* [3-9] 秒，\d+ 个样本", id="recordingLabel", **page)
         self.screenshot("5-plot-recording")
         self.click(id="recordButton", **page)
         self.hook.wait_for("text", "遥测记录已保存：.*", id="g_statusLine")

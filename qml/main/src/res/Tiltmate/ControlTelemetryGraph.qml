@@ -54,7 +54,6 @@ Item {
                     color: graph.colors[index]
                 }
                 OrvControl.ORVLabel {
-                    height: 16 * OrvControl.ORVStyle.dp
                     text: graph.names[index]
                 }
             }
@@ -137,7 +136,6 @@ Item {
             anchors.right: parent.right
             anchors.top: parent.top
             anchors.margins: 3 * OrvControl.ORVStyle.dp
-            height: 16 * OrvControl.ORVStyle.dp
             visible: pointer.sample.values !== undefined
             text: {
                 if (pointer.sample.values === undefined)
@@ -158,7 +156,6 @@ Item {
         anchors.right: frame.left
         anchors.rightMargin: 4 * OrvControl.ORVStyle.dp
         y: frame.y
-        height: 16 * OrvControl.ORVStyle.dp
         text: plot.shownMax.toFixed(graph.decimals)
     }
     OrvControl.ORVLabel {
@@ -167,7 +164,6 @@ Item {
         anchors.right: frame.left
         anchors.rightMargin: 4 * OrvControl.ORVStyle.dp
         y: frame.y + frame.height - height
-        height: 16 * OrvControl.ORVStyle.dp
         text: plot.shownMin.toFixed(graph.decimals)
     }
 }

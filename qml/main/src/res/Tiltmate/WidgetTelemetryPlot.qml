@@ -126,13 +126,11 @@ Item {
     OrvControl.ORVLabel {
         x: graphs.x + 180 * OrvControl.ORVStyle.dp
         y: graphs.y + graphs.height + 2 * OrvControl.ORVStyle.dp
-        height: 16 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_260.arg(-plotPage.windows[windowCombo.currentIndex])
     }
     OrvControl.ORVLabel {
         anchors.right: graphs.right
         y: graphs.y + graphs.height + 2 * OrvControl.ORVStyle.dp
-        height: 16 * OrvControl.ORVStyle.dp
         text: resLanguages.qsTr_STR_ID_260.arg(0)
     }
 
