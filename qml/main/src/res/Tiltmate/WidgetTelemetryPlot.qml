@@ -61,8 +61,9 @@ Item {
         OrvControl.ORVLabel {
             id: recordingLabel
             objectName: "recordingLabel"
-            width: 400 * OrvControl.ORVStyle.dp
+            width: 420 * OrvControl.ORVStyle.dp
             height: parent.height
+            fontsize: 11 * OrvControl.ORVStyle.dp // file name, duration and count on the toolbar's line
             horizontalAlignment: Text.AlignLeft
             elide: Text.ElideMiddle
             visible: runtimeTelemetryPlot.recording
