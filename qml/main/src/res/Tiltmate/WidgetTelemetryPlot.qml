@@ -143,7 +143,8 @@ Item {
             g_messageDlg.doModal()
         }
         function onSigRecordingSaved(path) {
-            g_statusLine.notify(resLanguages.qsTr_STR_ID_269.arg(path))
+            // The name alone fits the status line; recordings always go to the documents folder.
+            g_statusLine.notify(resLanguages.qsTr_STR_ID_269.arg(path.substring(path.lastIndexOf("/") + 1)))
         }
     }
 }
