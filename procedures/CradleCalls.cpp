@@ -24,6 +24,7 @@ CradleCalls makeExports()
         ::CradleUpdateMechanismFirm,
         ::GetLogCradleDataA,
         ::GetLogCradleDataB,
+        ::GetCradleTelemetrySince,
     };
 }
 

@@ -23,6 +23,9 @@ struct CradleCalls {
     int (*CradleUpdateMechanismFirm)();
     int (*GetLogCradleDataA)(unsigned char* record);
     int (*GetLogCradleDataB)(unsigned char* record);
+    int (*GetCradleTelemetrySince)(int kind, unsigned long long afterSequence, CradleTelemetrySample* samples,
+                                   int capacity, int* count, unsigned long long* newestSequence,
+                                   unsigned long long* lost);
 };
 
 // Calls one entry; a missing entry behaves like a library with no port open.

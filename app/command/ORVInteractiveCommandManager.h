@@ -57,6 +57,9 @@ public:
     void upgradeFirmware(QList<ORVFirmware*>* firmwareList);
     void upgradeFirmwareSingle(ORVFirmware* firmware);
 
+    // The telemetry history as the status poll copies it from the library (see StatusPoll).
+    StatusPoll* telemetryHistory() const { return statusPoll; }
+
 signals:
     void sg_getVersion(ProtocolCommandEnum command);
     void sg_upgradeFirmware(ProtocolCommandEnum command, QList<ORVFirmware*>* firmwareList);

@@ -10,6 +10,9 @@
 namespace {
 
 constexpr int kStatusIntervalMs = 200;
+constexpr int kHistoryIntervalMs = 50; // the plots redraw at most 20 times a second
+// Samples queued for a taker that does not come (a stalled GUI): the ring's worth of both kinds.
+constexpr size_t kMaxQueued = 2 * CRADLE_TELEMETRY_HISTORY_SIZE;
 
 using M = ORVInteractiveCommandManager;
 
@@ -22,11 +25,14 @@ QByteArray bytes(const std::array<unsigned char, N>& buffer, int count)
 } // namespace
 
 StatusPoll::StatusPoll()
-    : QObject(nullptr), statusTimer(new QTimer(this))
+    : QObject(nullptr), statusTimer(new QTimer(this)), historyTimer(new QTimer(this))
 {
     statusTimer->setInterval(kStatusIntervalMs);
     statusTimer->setSingleShot(false);
     connect(statusTimer, &QTimer::timeout, this, &StatusPoll::_st_updateCradleStatus);
+    historyTimer->setInterval(kHistoryIntervalMs);
+    connect(historyTimer, &QTimer::timeout, this, &StatusPoll::_st_readHistory);
+    read.reserve(kMaxQueued);
 }
 
 void StatusPoll::start()
@@ -37,6 +43,7 @@ void StatusPoll::start()
     }
     QTimer* timer = statusTimer;
     QMetaObject::invokeMethod(timer, [timer] { timer->start(); }, Qt::QueuedConnection);
+    applyHistoryTimer();
 }
 
 void StatusPoll::stop()
@@ -48,6 +55,65 @@ void StatusPoll::stop()
     // The timer lives on the poll's thread; a tick that fires before this arrives finds running false.
     QTimer* timer = statusTimer;
     QMetaObject::invokeMethod(timer, [timer] { timer->stop(); }, Qt::QueuedConnection);
+    applyHistoryTimer();
+}
+
+void StatusPoll::setHistoryWanted(bool wanted)
+{
+    {
+        std::lock_guard<std::mutex> lock(runningLock);
+        historyWanted = wanted;
+    }
+    applyHistoryTimer();
+}
+
+// Runs on the poll's thread, after every change queued before it, so the last change wins.
+void StatusPoll::applyHistoryTimer()
+{
+    QMetaObject::invokeMethod(this, [this] {
+        bool reading;
+        {
+            std::lock_guard<std::mutex> lock(runningLock);
+            reading = running && historyWanted;
+        }
+        if (reading && !historyTimer->isActive())
+            historyTimer->start();
+        else if (!reading)
+            historyTimer->stop();
+    }, Qt::QueuedConnection);
+}
+
+void StatusPoll::_st_readHistory()
+{
+    read.clear();
+    cursor.readNew(read);
+    const quint64 ringLost = cursor.lost();
+    if (read.empty() && ringLost == reportedRingLost)
+        return;
+    bool wasEmpty;
+    {
+        std::lock_guard<std::mutex> lock(historyLock);
+        wasEmpty = queued.empty();
+        queued.insert(queued.end(), read.begin(), read.end());
+        if (queued.size() > kMaxQueued) {
+            const size_t dropped = queued.size() - kMaxQueued;
+            queued.erase(queued.begin(), queued.begin() + std::ptrdiff_t(dropped));
+            queuedLost += dropped;
+        }
+        queuedLost += ringLost - reportedRingLost;
+    }
+    reportedRingLost = ringLost;
+    if (wasEmpty)
+        emit sg_historyArrived();
+}
+
+void StatusPoll::takeHistory(std::vector<procedures::TelemetrySample>& out, quint64& lost)
+{
+    std::lock_guard<std::mutex> lock(historyLock);
+    out.insert(out.end(), queued.begin(), queued.end());
+    queued.clear();
+    lost += queuedLost;
+    queuedLost = 0;
 }
 
 void StatusPoll::_st_updateCradleStatus()

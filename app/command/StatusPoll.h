@@ -7,7 +7,11 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <mutex>
+#include <vector>
+
+#include "telemetry.h"
 
 class QTimer;
 
@@ -26,17 +30,39 @@ public:
     void start();
     void stop();
 
+    // Every telemetry sample, not only the latest: while wanted and the port is open, the poll copies
+    // the library's history 20 times a second into a bounded queue. Both calls are safe from any
+    // thread; takeHistory copies under a lock and never waits on the line.
+    void setHistoryWanted(bool wanted);
+    // Moves the queued samples (oldest first) into `out`; `lost` grows by the samples the library's ring
+    // or this queue dropped before they were taken.
+    void takeHistory(std::vector<procedures::TelemetrySample>& out, quint64& lost);
+
 signals:
     void sg_protocolCommandResult(ORVInteractiveCommandManager::ProtocolCommandEnum command, int result,
                                   int errorCode, QString errorInfo, QByteArray appendData);
+    // Emitted when the queue turns non-empty, so a taker is woken once per batch, not per sample.
+    void sg_historyArrived();
 
 private slots:
     void _st_updateCradleStatus();
+    void _st_readHistory();
 
 private:
+    void applyHistoryTimer();
+
     QTimer* statusTimer;
+    QTimer* historyTimer;
     std::mutex runningLock; // held for a whole tick, so stop() waits for a tick in progress
     bool running = false;
+    bool historyWanted = false; // guarded by runningLock
+
+    procedures::TelemetryCursor cursor;            // the poll thread's own
+    quint64 reportedRingLost = 0;                   // of cursor.lost(), already queued as lost
+    std::vector<procedures::TelemetrySample> read; // reused by every read
+    std::mutex historyLock;
+    std::vector<procedures::TelemetrySample> queued; // guarded by historyLock
+    quint64 queuedLost = 0;                          // guarded by historyLock
 };
 
 #endif // STATUSPOLL_H

@@ -1,6 +1,7 @@
 #include "ApplicationControllers.h"
 
 #include "AttitudeView.h"
+#include "TelemetryPlot.h"
 
 #include <QQmlContext>
 #include <QtQml>
@@ -19,7 +20,9 @@ void ApplicationControllers::registerTypes()
     qmlRegisterType<CalibrationControl>(kModuleUri, 1, 0, "CalibrationControl");
     qmlRegisterType<JoyStickDevice>(kModuleUri, 1, 0, "JoyStickDevice");
     qmlRegisterType<BackupController>(kModuleUri, 1, 0, "BackupController");
+    qmlRegisterType<TelemetryPlotController>(kModuleUri, 1, 0, "TelemetryPlotController");
     AttitudeView::registerType();
+    TelemetryPlot::registerType();
 }
 
 ApplicationControllers::ApplicationControllers()
@@ -39,4 +42,5 @@ void ApplicationControllers::publish(QQmlContext* context)
     context->setContextProperty(QStringLiteral("runtimeJoystickdevice"), &joyStickDevice);
     context->setContextProperty(QStringLiteral("runtimeBackupController"), &backupController);
     context->setContextProperty(QStringLiteral("runtimeLanguage"), &languageController);
+    context->setContextProperty(QStringLiteral("runtimeTelemetryPlot"), &telemetryPlot);
 }

@@ -12,6 +12,7 @@
 #include "PidTunning.h"
 #include "SensorsInformation.h"
 #include "SerialPortController.h"
+#include "TelemetryPlotController.h"
 
 class QQmlContext;
 
@@ -30,8 +31,9 @@ struct ApplicationControllers {
     FirmwareController firmwareController;
     CalibrationControl calibrationControl;
     JoyStickDevice joyStickDevice;
-    // Added after the original seven; pages reach it as runtimeBackupController.
+    // Added after the original seven; pages reach them as runtimeBackupController and runtimeTelemetryPlot.
     BackupController backupController;
     // The language the pages speak; the title bar's switch reaches it as runtimeLanguage.
     LanguageController languageController;
+    TelemetryPlotController telemetryPlot;
 };

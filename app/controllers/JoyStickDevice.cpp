@@ -2,11 +2,11 @@
 
 #include <QFileInfo>
 #include <QSettings>
-#include <QtEndian>
 
 #include "Cradle.h"
 #include "InstrumentConfig.h"
 #include "ParameterRecord.h"
+#include "telemetry.h"
 
 namespace {
 
@@ -14,14 +14,6 @@ constexpr int kFirstMappingParameter = 5;
 constexpr int kFirstDirectionParameter = 13;
 constexpr int kDirectionNormal = 1;
 constexpr int kDirectionReversed = 2;
-
-// Telemetry record B.
-constexpr int kInputValueOffset = 1;
-constexpr int kOutputOffset = 17;
-constexpr int kModeStatusByte = 25;
-constexpr int kRecordStatusByte = 26;
-constexpr int kZoomStatusByte = 27;
-constexpr int kLostControlByte = 30;
 
 constexpr float kStatusHundredths = 100.0f;
 
@@ -233,9 +225,8 @@ void JoyStickDevice::st_serial_event(ORVInteractiveCommandManager::ProtocolComma
         break;
     case ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAB:
         // A truncated record is dropped whole rather than half applied.
-        if (appendData.size() < CRADLE_TELEMETRY_B_SIZE)
+        if (!storeTelemetry(appendData))
             break;
-        storeTelemetry(appendData);
         emit sigRefreshValue();
         emit sigRefreshStatus();
         break;
@@ -257,15 +248,19 @@ void JoyStickDevice::storeDownloadedRecord(const QByteArray& record)
     }
 }
 
-void JoyStickDevice::storeTelemetry(const QByteArray& block)
+bool JoyStickDevice::storeTelemetry(const QByteArray& block)
 {
-    const char* bytes = block.constData();
+    const auto b = procedures::decodeTelemetryB(
+        std::span(reinterpret_cast<const uint8_t*>(block.constData()), size_t(block.size())));
+    if (!b)
+        return false;
     for (int f = 0; f < CHANNEL_MAX; ++f) {
-        m_channels[f].value = short(qFromLittleEndian<quint16>(bytes + kInputValueOffset + 2 * f));
-        m_channels[f].output = qint8(bytes[kOutputOffset + f]);
+        m_channels[f].value = short(b->inputs[size_t(f)]);
+        m_channels[f].output = b->outputs[size_t(f)];
     }
-    m_channels[CHANNEL_MODE].status = qint8(bytes[kModeStatusByte]);
-    m_channels[CHANNEL_RECORD].status = qint8(bytes[kRecordStatusByte]);
-    m_channels[CHANNEL_ZOOM].status = qint8(bytes[kZoomStatusByte]);
-    m_lostControl = bytes[kLostControlByte] != 0;
+    m_channels[CHANNEL_MODE].status = b->modeStatus;
+    m_channels[CHANNEL_RECORD].status = b->recordStatus;
+    m_channels[CHANNEL_ZOOM].status = b->zoomStatus;
+    m_lostControl = b->signalLost;
+    return true;
 }

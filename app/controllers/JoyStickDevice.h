@@ -85,7 +85,7 @@ private:
 
     static bool isFunction(int index) { return index >= 0 && index < CHANNEL_MAX; }
     void storeDownloadedRecord(const QByteArray& record);
-    void storeTelemetry(const QByteArray& block);
+    bool storeTelemetry(const QByteArray& block); // false for a block too short to decode
 
     ChannelRecord m_channels[CHANNEL_MAX];
     bool m_lostControl = false;

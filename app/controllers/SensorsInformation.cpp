@@ -1,24 +1,10 @@
 #include "SensorsInformation.h"
 
-#include <QtEndian>
-
-#include "Cradle.h"
+#include "telemetry.h"
 
 namespace {
 
-constexpr int kRateOffset = 1;        // X, Y, Z rotation rates
-constexpr int kAccelOffset = 7;       // X, Y, Z accelerations
-constexpr int kAttitudeOffset = 13;   // roll, pitch, heading
-constexpr float kRateLsbPerDegPerSec = 65.5f;
-constexpr float kAccelLsbPerTenthG = 204.8f;
-constexpr float kFullTurnDegrees = 360.0f;
-constexpr float kAngleLsbFraction = 0.0000152587890625f;  // 1 / 65536
 constexpr double kTenthGToG = 0.1;
-
-float rawAt(const QByteArray& block, int offset)
-{
-    return qFromLittleEndian<qint16>(block.constData() + offset);
-}
 
 } // namespace
 
@@ -56,20 +42,21 @@ void SensorsInformation::st_serial_event(ORVInteractiveCommandManager::ProtocolC
     if (command != ORVInteractiveCommandManager::PROTOCOL_CRADLEDATAA)
         return;
     // A truncated record cannot be told apart from noise; keep the last good values.
-    if (appendData.size() < CRADLE_TELEMETRY_A_SIZE)
+    const auto a = procedures::decodeTelemetryA(
+        std::span(reinterpret_cast<const uint8_t*>(appendData.constData()), size_t(appendData.size())));
+    if (!a)
         return;
 
     // Not a mix-up: the SENSOR_ACC* entries hold the rotation rates and SENSOR_GRY* the
-    // accelerations. The names are fixed by the QML interface and the pages label them this way,
-    // so "fixing" the mapping would swap the two groups on screen.
+    // accelerations (in tenths of g). The names are fixed by the QML interface and the pages label
+    // them this way, so "fixing" the mapping would swap the two groups on screen.
     const SensorDataIndex rates[] = {SENSOR_ACCX, SENSOR_ACCY, SENSOR_ACCZ};
     const SensorDataIndex accels[] = {SENSOR_GRYX, SENSOR_GRYY, SENSOR_GRYZ};
     const SensorDataIndex angles[] = {SENSOR_ROLL, SENSOR_PITCH, SENSOR_YAW};
-    for (int axis = 0; axis < 3; ++axis) {
-        m_values[rates[axis]] = rawAt(appendData, kRateOffset + 2 * axis) / kRateLsbPerDegPerSec;
-        m_values[accels[axis]] = rawAt(appendData, kAccelOffset + 2 * axis) / kAccelLsbPerTenthG;
-        m_values[angles[axis]] =
-            rawAt(appendData, kAttitudeOffset + 2 * axis) * kFullTurnDegrees * kAngleLsbFraction;
+    for (size_t axis = 0; axis < 3; ++axis) {
+        m_values[rates[axis]] = a->rate[axis];
+        m_values[accels[axis]] = a->accelTenthG[axis];
+        m_values[angles[axis]] = a->attitude[axis];
     }
     emit sigRefreshValue();
 }

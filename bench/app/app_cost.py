@@ -3,7 +3,7 @@
 (1024x768, 96 dpi, software OpenGL) against gimbal-sim with its default telemetry, driven through
 the end-to-end inspection hook. CPU is the process's user + system time from /proc over a window
 of wall time; memory is its resident set. A benchmark, not a test: it prints figures, it judges
-nothing. The six figures come last, one "name value" line each."""
+nothing. The eight figures come last, one "name value" line each."""
 
 import argparse
 import os
@@ -17,7 +17,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from harness import Desktop, Program, Simulator, TestFailure, check, read_line, temporary_directory  # noqa: E402
 
 WINDOW_TITLE = "ORV Tiltmate"
-TAB_RUNNING, TAB_FIRMWARE = "运行状态", "固件升级"
+TAB_RUNNING, TAB_FIRMWARE, TAB_PLOT = "运行状态", "固件升级", "数据曲线"
 OPEN, CLOSE = "打开", "关闭"
 TABS = {"id": "tabView", "in": "MainWindow"}
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
@@ -143,6 +143,15 @@ def main():
             rss_end = resident_mib(pid)
             figures["app_resident_mib"] = rss_end
             figures["app_resident_growth_mib_per_10min"] = (rss_end - rss_start) * 600.0 / growth_s
+
+            # The plot page draws what arrives (20 + 20 samples a second) and keeps a fixed ring.
+            show_tab(hook, desktop, TAB_PLOT, 4)
+            time.sleep(args.settle_s)
+            figures["app_connected_plot_page_cpu_percent"] = measure(
+                pid, frames, args.window_s, "connected, plot page visible")
+            rss_start = resident_mib(pid)
+            measure(pid, frames, growth_s, f"connected, plot page visible, {growth_s:.0f} s for memory")
+            figures["app_plot_page_resident_growth_mib_per_10min"] = (resident_mib(pid) - rss_start) * 600.0 / growth_s
             check(program.process.poll() is None, "Tiltmate exited during the run")
         except (TestFailure, subprocess.SubprocessError) as failure:
             print(f"bench-app: {failure}", file=sys.stderr)
@@ -159,7 +168,8 @@ def main():
     print()
     for name in ("app_idle_cpu_percent", "app_connected_running_page_cpu_percent",
                  "app_connected_other_page_cpu_percent", "app_resident_mib",
-                 "app_resident_growth_mib_per_10min", "app_start_to_window_s"):
+                 "app_resident_growth_mib_per_10min", "app_start_to_window_s",
+                 "app_connected_plot_page_cpu_percent", "app_plot_page_resident_growth_mib_per_10min"):
         print(f"{name} {figures[name]:.2f}")
     return 0
 

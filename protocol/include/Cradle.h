@@ -136,6 +136,45 @@ CRADLE_API int GetLogCradleDataA(unsigned char* record);
 /** Copies the latest 31-byte telemetry record B; 0, 4 for a null record, or 11 when none has arrived yet. */
 CRADLE_API int GetLogCradleDataB(unsigned char* record);
 
+/* Telemetry history (since library version 2.3)
+ *
+ * Every telemetry frame the library receives is kept, per record kind, in a ring of the last
+ * CRADLE_TELEMETRY_HISTORY_SIZE samples, each with its receive time and a sequence number. What a caller
+ * can rely on:
+ * - sequences count 1, 2, 3, ... per kind, without gaps, from the first frame after the library was
+ *   loaded; 0 means "nothing yet". They go on across CSerialClosePort and a new open, like the records.
+ * - receivedUs is the monotonic clock of the process (steady_clock: CLOCK_MONOTONIC on POSIX), in
+ *   microseconds, taken when the frame was filed; it never goes backwards within a kind.
+ * - record holds the bytes GetLogCradleDataA/B would have copied for that frame (19 or 31), the rest 0.
+ * - a call copies the samples newer than afterSequence, oldest first, at most capacity of them; pass the
+ *   sequence of the last sample copied to get the rest, so every sample is seen exactly once.
+ * - samples older than the ring were overwritten: *lost counts those newer than afterSequence that are
+ *   no longer held (a reader that lags by more than the ring's size loses the oldest, never a newer one).
+ * - the call never waits for the line and never allocates: it copies under the record's lock, which the
+ *   library's parser holds only to file one frame. Any thread may call it, also without an open port. */
+enum CradleTelemetryKind {
+    CRADLE_TELEMETRY_KIND_A = 0, /* frames 0x6B, record A */
+    CRADLE_TELEMETRY_KIND_B = 1  /* frames 0x6C, record B */
+};
+enum CradleTelemetryHistory {
+    CRADLE_TELEMETRY_HISTORY_SIZE = 2048, /* samples of each kind: 100 s at 20 Hz */
+    CRADLE_TELEMETRY_SAMPLE_BYTES = 32    /* room for record A or B */
+};
+typedef struct CradleTelemetrySample {
+    unsigned long long sequence;
+    long long receivedUs;
+    unsigned char record[CRADLE_TELEMETRY_SAMPLE_BYTES];
+} CradleTelemetrySample;
+
+/** Copies the samples of one kind newer than afterSequence into samples (room for capacity, 0 allowed)
+ *  and sets *count to how many were copied, *newestSequence to the newest sequence held (0: none yet) and
+ *  *lost to how many samples newer than afterSequence the ring no longer holds. 0, or 4 (nothing touched)
+ *  for a kind other than A or B, a negative capacity, or a null pointer (samples may be null when
+ *  capacity is 0). */
+CRADLE_API int GetCradleTelemetrySince(int kind, unsigned long long afterSequence, CradleTelemetrySample* samples,
+                                       int capacity, int* count, unsigned long long* newestSequence,
+                                       unsigned long long* lost);
+
 #ifdef __cplusplus
 }
 #endif

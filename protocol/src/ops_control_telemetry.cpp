@@ -1,5 +1,5 @@
 // Gimbal control and telemetry: CradleCalibration, CradleStart, CradleStop,
-// CradleUpdateMechanismFirm, GetLogCradleDataA, GetLogCradleDataB.
+// CradleUpdateMechanismFirm, GetLogCradleDataA, GetLogCradleDataB, GetCradleTelemetrySince.
 #include <array>
 #include <mutex>
 
@@ -102,4 +102,18 @@ extern "C" int GetLogCradleDataA(unsigned char* record) {
 extern "C" int GetLogCradleDataB(unsigned char* record) {
     if (!record) return CRADLE_E_NULL_ARGUMENT;
     return stores().telemetryB.copyTo(record) ? CRADLE_OK : CRADLE_E_NO_RECORD;
+}
+
+extern "C" int GetCradleTelemetrySince(int kind, unsigned long long afterSequence, CradleTelemetrySample* samples,
+                                       int capacity, int* count, unsigned long long* newestSequence,
+                                       unsigned long long* lost) {
+    if (kind != CRADLE_TELEMETRY_KIND_A && kind != CRADLE_TELEMETRY_KIND_B) return CRADLE_E_NULL_ARGUMENT;
+    if (capacity < 0 || (capacity > 0 && !samples) || !count || !newestSequence || !lost) return CRADLE_E_NULL_ARGUMENT;
+    const HistoryCopy copy = kind == CRADLE_TELEMETRY_KIND_A
+                                 ? stores().historyA.copySince(afterSequence, samples, size_t(capacity))
+                                 : stores().historyB.copySince(afterSequence, samples, size_t(capacity));
+    *count = int(copy.count);
+    *newestSequence = copy.newest;
+    *lost = copy.lost;
+    return CRADLE_OK;
 }

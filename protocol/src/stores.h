@@ -16,6 +16,7 @@
 #include "Cradle.h"
 #include "frame.h"
 #include "parser.h"
+#include "telemetry_history.h"
 
 namespace cradle {
 
@@ -205,6 +206,8 @@ public:
     MechanismStore mechanism;
     TelemetryRecord<CRADLE_TELEMETRY_A_SIZE> telemetryA;
     TelemetryRecord<CRADLE_TELEMETRY_B_SIZE> telemetryB;
+    TelemetryHistory<CRADLE_TELEMETRY_A_SIZE> historyA;
+    TelemetryHistory<CRADLE_TELEMETRY_B_SIZE> historyB;
     ReplySlot<uint8_t> paramWrite;
     ReplySlot<ParamReadReply> paramRead;
 
@@ -218,8 +221,14 @@ public:
         control.file(subCommand, unitBit, record);
     }
     void onMechanismStatus(uint8_t status) override { mechanism.file(status); }
-    void onTelemetryA(const uint8_t* record) override { telemetryA.file(record); }
-    void onTelemetryB(const uint8_t* record) override { telemetryB.file(record); }
+    void onTelemetryA(const uint8_t* record) override {
+        telemetryA.file(record);
+        historyA.file(record, telemetryClockUs());
+    }
+    void onTelemetryB(const uint8_t* record) override {
+        telemetryB.file(record);
+        historyB.file(record, telemetryClockUs());
+    }
     void onParamWriteStatus(uint8_t status) override { paramWrite.file(status); }
     void onParamRead(uint8_t status, const uint16_t* values, size_t count) override;
     void onReplyLost(uint8_t command) override;

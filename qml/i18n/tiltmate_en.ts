@@ -891,5 +891,77 @@ To restore it, click [Restore pre-upgrade config].</translation>
         <translation>Cannot open %1.
 The port is in use by %2 (pid %3); close that program first.</translation>
     </message>
+    <message>
+        <source>数据曲线</source>
+        <translation>Plots</translation>
+    </message>
+    <message>
+        <source>角速度 (°/s)</source>
+        <translation>Rotation rate (°/s)</translation>
+    </message>
+    <message>
+        <source>加速度 (g)</source>
+        <translation>Acceleration (g)</translation>
+    </message>
+    <message>
+        <source>姿态角 (°)</source>
+        <translation>Attitude (°)</translation>
+    </message>
+    <message>
+        <source>时间窗口</source>
+        <translation>Time window</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>自动缩放</source>
+        <translation>Auto scale</translation>
+    </message>
+    <message>
+        <source>开始记录</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>停止记录</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>记录中：%1</source>
+        <translation>Recording: %1</translation>
+    </message>
+    <message>
+        <source>%1 秒，%2 个样本</source>
+        <translation>%1 s, %2 samples</translation>
+    </message>
+    <message>
+        <source>无法记录遥测数据！
+%1
+%2</source>
+        <translation>Telemetry cannot be recorded!
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>遥测记录已保存：%1</source>
+        <translation>Telemetry recording saved: %1</translation>
+    </message>
+    <message>
+        <source>最小</source>
+        <translation>Min</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Max</translation>
+    </message>
 </context>
 </TS>

@@ -275,7 +275,8 @@ void Simulator::Impl::sendReply(const Outgoing& out) {
 // The telemetry frames due at `now` (none while the application restarts); called under the mutex.
 std::vector<uint8_t> Simulator::Impl::dueTelemetry(Clock::time_point now) {
     const double seconds = std::chrono::duration<double>(now - epoch).count();
-    const bool paused = now < telemetryPausedUntil;
+    const bool paused = now < telemetryPausedUntil ||
+                        (options.telemetryOffAfterS >= 0 && seconds >= options.telemetryOffAfterS);
     std::vector<uint8_t> frame;
     auto advance = [&](Clock::time_point& deadline, int hz) {
         const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / hz));

@@ -126,6 +126,7 @@ SIGUSR2 prints the gimbal's parameter table as one line: "parameters 0=V0 1=V1 .
   --telemetry-a HZ         rate of attitude telemetry 0x6B, 0 to turn off (default 20)
   --telemetry-b HZ         rate of receiver telemetry 0x6C, 0 to turn off (default 20)
   --lost-signal AFTER:FOR  report the receiver signal lost from AFTER seconds on, for FOR seconds
+  --telemetry-off-after S  stop both telemetry streams for good S seconds after the start (a quiet line)
   --line-rate BAUD         deliver bytes both ways no faster than an 8N1 line at BAUD (default unpaced)
   --time-scale X           multiply calibration durations by X (default 1; e.g. 0.1 for a quick demo)
   --fault CMD:FAULTS       script the replies to command CMD (0x43, 0x44, 0x45, 0x4D, 0x4E, 0x72, 0x73)
@@ -182,7 +183,7 @@ ParseResult parse(const std::vector<std::string>& args) {
             continue;
         }
         if (option.rfind("--", 0) != 0) return fail("unexpected argument '" + option + "'");
-        static const std::string kValueOptions[] = {"--link", "--unit", "--camera", "--param", "--telemetry-a", "--telemetry-b",
+        static const std::string kValueOptions[] = {"--link", "--unit", "--camera", "--param", "--telemetry-a", "--telemetry-b", "--telemetry-off-after",
                                                     "--lost-signal", "--line-rate", "--time-scale", "--fault", "--control-fault",
                                                     "--stale-unit"};
         if (std::find(std::begin(kValueOptions), std::end(kValueOptions), option) == std::end(kValueOptions))
@@ -225,6 +226,10 @@ ParseResult parse(const std::vector<std::string>& args) {
             const auto hz = integer(value, 0, kMaxTelemetryHz);
             if (!hz) return bad();
             (option == "--telemetry-a" ? s.options.telemetryAHz : s.options.telemetryBHz) = int(*hz);
+        } else if (option == "--telemetry-off-after") {
+            const auto after = number(value, 0, 1e9);
+            if (!after) return bad();
+            s.options.telemetryOffAfterS = *after;
         } else if (option == "--lost-signal") {
             const auto parts = splitOn(value, ':');
             if (parts.size() != 2) return bad();

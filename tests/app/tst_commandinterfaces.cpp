@@ -74,11 +74,11 @@ private slots:
         QCOMPARE(worker.at(5), QStringLiteral("sg_openSerialPortResult(bool,int,QString)"));
         QCOMPARE(worker.at(7 + 7), QStringLiteral("_st_cardleCalibration(ORVInteractiveCommandManager::ProtocolCommandEnum,int)"));
         QCOMPARE(worker.at(7 + 12), QStringLiteral("_st_closeSerialPort(ORVInteractiveCommandManager::ProtocolCommandEnum)"));
-        // The status poll runs on a thread of its own.
+        // The status poll runs on a thread of its own; it also copies the telemetry history for the plots.
         QCOMPARE(ownMethods(StatusPoll::staticMetaObject),
                  QStringList({"sg_protocolCommandResult(ORVInteractiveCommandManager::ProtocolCommandEnum,int,int,"
                               "QString,QByteArray)",
-                              "_st_updateCradleStatus()"}));
+                              "sg_historyArrived()", "_st_updateCradleStatus()", "_st_readHistory()"}));
     }
 
     void serialPortController()

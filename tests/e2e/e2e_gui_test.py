@@ -18,11 +18,11 @@ from harness import (Desktop, Display, ForbiddenPort, IdlePort, Program, Simulat
                      temporary_directory)
 
 WINDOW_TITLE = "ORV Tiltmate"
-TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION = "运行状态", "IMU校准", "固件升级", "产品配置"
-TABS = [TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION]
-ENGLISH_TABS = ["Running status", "IMU calibration", "Firmware upgrade", "Configuration"]
+TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION, TAB_PLOT = "运行状态", "IMU校准", "固件升级", "产品配置", "数据曲线"
+TABS = [TAB_RUNNING, TAB_IMU, TAB_FIRMWARE, TAB_CONFIGURATION, TAB_PLOT]
+ENGLISH_TABS = ["Running status", "IMU calibration", "Firmware upgrade", "Configuration", "Plots"]
 ENGLISH_OPEN, ENGLISH_CLOSE = "Open", "Close"
-PAGE_NAMES = ["1-running", "2-imu-calibration", "3-firmware", "4-configuration"]
+PAGE_NAMES = ["1-running", "2-imu-calibration", "3-firmware", "4-configuration", "5-plot"]
 OPEN, CLOSE = "打开", "关闭"
 MOUNT_INVERTED = "倒置"
 START_CALIBRATION = "开始校准"
@@ -39,7 +39,8 @@ BENCH_LABELS = ("gimbal-bench-port-A", "gimbal-bench-port-B")  # too long for th
 PORT_COMBO = {"id": "portCombo", "in": "ControlSerialPortView"}
 OPEN_BUTTON = {"id": "openButton", "in": "ControlSerialPortView"}
 PAGES = [("WidgetRunningInfor", "runningTab"), ("WidgetImuCalibration", "imuTab"),
-         ("WidgetFirmware", "firmwareTab"), ("WidgetConfiguration", "configurationTab")]
+         ("WidgetFirmware", "firmwareTab"), ("WidgetConfiguration", "configurationTab"),
+         ("WidgetTelemetryPlot", "plotTab")]
 SLACK = 1  # pixels of rounding allowed where two rectangles meet
 
 
@@ -252,6 +253,29 @@ class Scenario:
             self.hook.wait_for("text", r"\d+", id=cell, **page)
         self.screenshot("1-running")
 
+    def plot_page(self):
+        """The graphs fill from the moving simulator; a recording of a few seconds lands in Documents."""
+        self.show_tab(TAB_PLOT)
+        page = {"in": "WidgetTelemetryPlot"}
+        # The attitude graph's scale follows the turning heading away from the empty graph's 1.05.
+        self.hook.wait_for("text", r"(?!1\.05$)-?\d+\.\d+", id="scaleMax", index=2, **page)
+        self.click(id="recordButton", **page)
+        self.hook.wait_for("text", r".*telemetry-.*\.csv.* [3-9] 秒，\d+ 个样本", id="recordingLabel", **page)
+        self.screenshot("5-plot-recording")
+        self.click(id="recordButton", **page)
+        self.hook.wait_for("text", "遥测记录已保存：.*", id="g_statusLine")
+        self.no_error_box()
+        folder = os.path.join(self.workdir, "Documents")
+        recordings = [name for name in os.listdir(folder) if name.endswith(".csv")]
+        check(len(recordings) == 1, f"recordings in {folder}: {recordings}")
+        with open(os.path.join(folder, recordings[0])) as recording:
+            lines = recording.read().splitlines()
+        check(lines[0].startswith("time_s,record,roll_deg"), f"recording header: {lines[0]}")
+        kinds = [line.split(",")[1] for line in lines[1:]]
+        check(kinds.count("A") >= 40 and kinds.count("B") >= 40, f"rows of A and B: {kinds.count('A')}, {kinds.count('B')}")
+        shutil.copy(os.path.join(folder, recordings[0]), os.path.join(self.artifacts, "5-plot-recording.csv"))
+        print("recording:", *lines[:4], sep="\n  ", flush=True)
+
     def imu_calibration(self):
         self.show_tab(TAB_IMU)
         page = {"in": "WidgetImuCalibration"}
@@ -442,7 +466,8 @@ def main():
             hook = program.connect_hook()
             scenario = Scenario(hook, desktop, sim, args.artifacts, workdir)
             for step in (scenario.open_refused_for_permission, scenario.port_label_survives_refresh,
-                         scenario.long_port_names_stay_apart, scenario.connect, scenario.running_page, scenario.imu_calibration,
+                         scenario.long_port_names_stay_apart, scenario.connect, scenario.running_page, scenario.plot_page,
+                         scenario.imu_calibration,
                          scenario.configuration, scenario.firmware,
                          scenario.reconnect_reads_new_versions, scenario.back_to_running_page,
                          scenario.english_and_back, scenario.unplug_and_plug_back):

@@ -98,3 +98,48 @@ TEST_F(ControlOps, TelemetryStreamingDoesNotDisturbExchanges) {
         EXPECT_EQ(CradleStart(), 7);
     }
 }
+
+// Read in small pieces while the parser files frames at 200 Hz: every sample once, in order, with the
+// bytes of the frame; a wrong kind or a missing pointer is refused without touching anything.
+TEST_F(ControlOps, TelemetryHistoryHandsOutEverySampleOnceWhileFramesArrive) {
+    int count = -1;
+    unsigned long long newest = 0, lost = 0;
+    CradleTelemetrySample samples[7];
+    EXPECT_EQ(GetCradleTelemetrySince(2, 0, samples, 7, &count, &newest, &lost), 4);
+    EXPECT_EQ(GetCradleTelemetrySince(CRADLE_TELEMETRY_KIND_A, 0, samples, -1, &count, &newest, &lost), 4);
+    EXPECT_EQ(GetCradleTelemetrySince(CRADLE_TELEMETRY_KIND_A, 0, nullptr, 1, &count, &newest, &lost), 4);
+    EXPECT_EQ(GetCradleTelemetrySince(CRADLE_TELEMETRY_KIND_B, 0, samples, 7, nullptr, &newest, &lost), 4);
+    EXPECT_EQ(count, -1);
+
+    std::array<uint8_t, CRADLE_TELEMETRY_B_SIZE> recordB;
+    for (size_t i = 0; i < recordB.size(); ++i) recordB[i] = static_cast<uint8_t>(0x40 + i);
+    sim_.setTelemetryB(recordB);
+    sim_.setTelemetryRate(200, 200);
+    // The history is the process's: start after whatever came before this record.
+    unsigned char latest[CRADLE_TELEMETRY_B_BUFFER_SIZE];
+    ASSERT_TRUE(eventually([&] { return GetLogCradleDataB(latest) == 0 && std::memcmp(latest, recordB.data(), sizeof latest) == 0; }));
+    ASSERT_EQ(GetCradleTelemetrySince(CRADLE_TELEMETRY_KIND_B, 0, nullptr, 0, &count, &newest, &lost), 0);
+    unsigned long long after = newest;
+    long long lastUs = 0;
+    int seen = 0;
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (seen < 300 && std::chrono::steady_clock::now() < deadline) {
+        ASSERT_EQ(GetCradleTelemetrySince(CRADLE_TELEMETRY_KIND_B, after, samples, 7, &count, &newest, &lost), 0);
+        EXPECT_EQ(lost, 0u);
+        for (int i = 0; i < count; ++i) {
+            ASSERT_EQ(samples[i].sequence, after + 1);
+            EXPECT_GE(samples[i].receivedUs, lastUs);
+            EXPECT_EQ(std::memcmp(samples[i].record, recordB.data(), recordB.size()), 0);
+            after = samples[i].sequence;
+            lastUs = samples[i].receivedUs;
+        }
+        seen += count;
+        if (count == 0) std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_GE(seen, 300);
+    EXPECT_GE(newest, after);
+    // Kind A ran alongside; after the close its history is still there.
+    CSerialClosePort();
+    EXPECT_EQ(GetCradleTelemetrySince(CRADLE_TELEMETRY_KIND_A, 0, samples, 0, &count, &newest, &lost), 0);
+    EXPECT_GT(newest, 0u);
+}

@@ -36,6 +36,7 @@ const Controller kControllers[] = {
     {"JoyStickDevice", &JoyStickDevice::staticMetaObject},
     {"BackupController", &BackupController::staticMetaObject},
     {"LanguageController", &LanguageController::staticMetaObject},
+    {"TelemetryPlotController", &TelemetryPlotController::staticMetaObject},
 };
 
 bool hasMethod(const QMetaObject* meta, const QString& name)
@@ -144,7 +145,7 @@ private slots:
         QTest::addColumn<QString>("page");
         for (const char* page : {"WidgetConfiguration", "WidgetFirmware", "WidgetImuCalibration",
                                  "WidgetMotorCalibration", "WidgetTunning", "ControlSerialPortView",
-                                 "WidgetRunningInfor", "MainWindow"})
+                                 "WidgetRunningInfor", "WidgetTelemetryPlot", "MainWindow"})
             QTest::newRow(page) << QString::fromLatin1(page);
     }
 
@@ -192,6 +193,8 @@ private slots:
         emit controllers.backupController.sigBackupSucceed(QStringLiteral("/tmp/a.json"));
         emit controllers.backupController.sigRestoreFailed(BackupController::RESTORE_FILE_UNUSABLE, QStringLiteral("bad"));
         emit controllers.backupController.sigUpgradeFinishedWithBackup(QStringLiteral("/tmp/auto-backup.json"));
+        emit controllers.telemetryPlot.sigRecordingSaved(QStringLiteral("/tmp/t.csv"));
+        emit controllers.telemetryPlot.sigRecordingFailed(QStringLiteral("/tmp/t.csv"), QStringLiteral("No space left on device"));
         emit controllers.firmwareController.sigFirmclosed();
         qInstallMessageHandler(previous);
         QVERIFY2(root, qPrintable(component.errorString()));

@@ -19,8 +19,9 @@ namespace {
 
 // The 148 agreed texts, two for package entries the program skips, and seventeen that say what
 // happened to a port, an upload or a connection, two for an upgrade without a backup, three for a
-// unit the check after an upgrade could not confirm, and one that names the program holding a port.
-constexpr int kTableSize = 148 + 2 + 17 + 13 + 2 + 3 + 1;
+// unit the check after an upgrade could not confirm, one that names the program holding a port, then
+// the plot page and its recordings.
+constexpr int kTableSize = 148 + 2 + 17 + 13 + 2 + 3 + 1 + 17;
 
 QString readText(const QString& path)
 {

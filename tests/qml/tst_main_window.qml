@@ -112,7 +112,7 @@ Item {
             var enabled = []
             for (var i = 0; i < frame.tabView.count; ++i)
                 enabled.push(frame.tabView.getTab(i).enabled)
-            compare(enabled, [false, false, true, false])
+            compare(enabled, [false, false, true, false, false])
             compare(panel.openButton.enabled, false)
             runtimeFirmwareController.sigFileUpgradeFinished()
             for (i = 0; i < frame.tabView.count; ++i)

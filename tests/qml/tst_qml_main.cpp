@@ -1,6 +1,7 @@
 // Runs the QML component tests against the real resources, with stand-in controllers
 // published under the same context property names the program uses.
 #include "AttitudeView.h"
+#include "TelemetryPlot.h"
 #include "calibration_standin.h"
 
 #include <QtQuickTest/quicktest.h>
@@ -25,6 +26,7 @@ constexpr const char* kModule = "ORVGimbalTool";
 constexpr const char* kQmlStandIns[] = {
     "SerialPortController", "SensorsInformation", "PidTunning",
     "InstrumentConfig", "FirmwareController", "JoyStickDevice", "BackupController", "LanguageController",
+    "InstrumentConfig", "FirmwareController", "JoyStickDevice", "BackupController", "TelemetryPlotController",
 };
 
 // Same names and order as the program's shell.
@@ -38,6 +40,7 @@ constexpr Publication kPublications[] = {
     {"runtimeJoystickdevice", "JoyStickDevice"},
     {"runtimeBackupController", "BackupController"},
     {"runtimeLanguage", "LanguageController"},
+    {"runtimeTelemetryPlot", "TelemetryPlotController"},
 };
 
 }  // namespace
@@ -53,6 +56,8 @@ class QmlTestSetup : public QObject {
         }
         qmlRegisterType<CalibrationControl>(kModule, 1, 0, "CalibrationControl");
         AttitudeView::registerType();
+        // Before the stand-ins are created: the plot controller's stand-in holds a sample buffer.
+        TelemetryPlot::registerType();
         return true;
     }
 

@@ -4,7 +4,7 @@ import QtTest 1.2
 import "qrc:/main/src/res/Tiltmate"
 import "qrc:/OrvCustomControl/src/res/OrvCustomControl" as OrvControl
 
-// Renders the main window's four tabs and the two pages that are not placed, saves each as a
+// Renders the main window's five tabs and the two pages that are not placed, saves each as a
 // PNG beside the test (screen_*.png) for review, and checks what every picture must show.
 Item {
     id: root
@@ -79,7 +79,7 @@ Item {
             runtimeJoystickdevice.sigRefreshStatus()
             runtimeFirmwareController.firmwareListModel.setProperty(1, "UpgradeStatus", 37)
 
-            var names = ["running", "imu", "firmware", "configuration"]
+            var names = ["running", "imu", "firmware", "configuration", "plot"]
             var tabView = findChild(window.contentItem, "pageTabs")
             verify(tabView !== null)
             verify(tabView.enabled)

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <map>
 #include <fstream>
 #include <map>
 #include <set>
@@ -114,6 +115,7 @@ public:
         process_->signal(SIGUSR2);
         return process_->line();
     }
+    void unplug() { process_->signal(SIGUSR1); }
 
 private:
     std::string link_;
@@ -244,7 +246,10 @@ TEST_F(Cradlectl, EveryCommandWorksAgainstTheSimulator) {
     ASSERT_EQ(run({"-p", port, "monitor", "--count", "3", "--format", "json", "--rate", "50"}, &out), kExitOk);
     std::istringstream samples(out);
     int lines = 0;
-    for (std::string line; std::getline(samples, line); ++lines) EXPECT_TRUE(json::parse(line).contains("attitude")) << line;
+    for (std::string line; std::getline(samples, line); ++lines) {
+        const json row = json::parse(line);
+        EXPECT_TRUE(row["record"] == "A" ? row.contains("attitude") : row.contains("receiver")) << line;
+    }
     EXPECT_EQ(lines, 3);
 
     EXPECT_EQ(run({"ports"}), kExitOk);
@@ -253,6 +258,43 @@ TEST_F(Cradlectl, EveryCommandWorksAgainstTheSimulator) {
     EXPECT_NE(out.find("cradlectl "), std::string::npos);
     EXPECT_EQ(run({"info"}), kExitUsage);
     EXPECT_EQ(run({"-p", port, "params", "set", "3=70000"}), kExitUsage);
+}
+
+// The stream stops after 2 s: monitor prints what came, each sample once although --rate asks for more
+// than the stream's 20 Hz, then says the line went quiet with exit 5. Writing into a full disk or pulling
+// the cable ends it with 1.
+TEST_F(Cradlectl, MonitorPrintsEachSampleOnceAndEndsWhenTheLineGoesQuiet) {
+    Sim quiet(path("g0"), {"--telemetry-off-after", "2"});
+    ASSERT_TRUE(quiet.ready());
+    std::string out;
+    EXPECT_EQ(run({"-p", quiet.link(), "monitor", "--rate", "100"}, &out), kExitNoAnswer);
+    std::istringstream lines(out);
+    std::string header;
+    ASSERT_TRUE(std::getline(lines, header));
+    EXPECT_EQ(header.rfind("time_s,record,roll_deg,pitch_deg,yaw_deg,rate_x_deg_s", 0), 0u) << header;
+    std::map<std::string, std::vector<double>> times;
+    for (std::string row; std::getline(lines, row);) {
+        const auto comma = row.find(',');
+        ASSERT_NE(comma, std::string::npos) << row;
+        times[row.substr(comma + 1, 1)].push_back(std::stod(row.substr(0, comma)));
+    }
+    for (const char* kind : {"A", "B"}) {
+        const std::vector<double>& t = times[kind];
+        EXPECT_GE(t.size(), 20u) << kind;  // about 40 in 2 s at 20 Hz; a repeated sample would make more
+        EXPECT_LE(t.size(), 60u) << kind;
+        for (size_t i = 1; i < t.size(); ++i) EXPECT_GT(t[i], t[i - 1]) << kind << " row " << i;
+    }
+
+    Sim talking(path("g1"));
+    ASSERT_TRUE(talking.ready());
+    Process full("/bin/sh", {"-c", std::string(CRADLECTL_PATH) + " -p " + talking.link() + " monitor --count 50 > /dev/full"});
+    EXPECT_EQ(full.finish(), kExitFailure);
+
+    // A pulled cable is a failure of the line, not a quiet gimbal.
+    auto streaming = start({"-p", talking.link(), "monitor"});
+    ASSERT_EQ(streaming->line().rfind("time_s,", 0), 0u);
+    talking.unplug();
+    EXPECT_EQ(streaming->finish(), kExitFailure);
 }
 
 TEST_F(Cradlectl, BackupChangeRestoreEndsWithTheOriginalValues) {

@@ -37,8 +37,15 @@ work=$prefix/consumer
 mkdir -p "$work"
 cat >"$work/main.c" <<'C'
 #include <Cradle.h>
-int main(void) { return GetSerialLastError() == CRADLE_SERIAL_OK ? 0 : 1; }
+int main(void) {
+    int count = -1;
+    unsigned long long newest = 1, lost = 1;
+    /* The telemetry history came with 2.3: empty, and it answers without a port. */
+    if (GetCradleTelemetrySince(CRADLE_TELEMETRY_KIND_A, 0, 0, 0, &count, &newest, &lost) != CRADLE_OK) return 1;
+    return GetSerialLastError() == CRADLE_SERIAL_OK && count == 0 && newest == 0 && lost == 0 ? 0 : 1;
+}
 C
+PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --atleast-version=2.3 cradle || fail "pkg-config cradle older than 2.3"
 flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs cradle) || fail "pkg-config cradle"
 # shellcheck disable=SC2086
 cc "$work/main.c" -o "$work/by-pkg-config" $flags -Wl,-rpath,"$prefix/lib" || fail "build through pkg-config"
@@ -47,7 +54,7 @@ cc "$work/main.c" -o "$work/by-pkg-config" $flags -Wl,-rpath,"$prefix/lib" || fa
 cat >"$work/CMakeLists.txt" <<'CMAKE'
 cmake_minimum_required(VERSION 3.18)
 project(consumer C)
-find_package(Cradle 2 REQUIRED)
+find_package(Cradle 2.3 REQUIRED)
 add_executable(by-cmake main.c)
 target_link_libraries(by-cmake PRIVATE Cradle::Cradle)
 CMAKE

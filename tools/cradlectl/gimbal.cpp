@@ -36,6 +36,11 @@ Gimbal::~Gimbal() {
     if (open_) CSerialClosePort();
 }
 
+bool Gimbal::portPresent() const {
+    struct stat st{};
+    return stat(devicePath(port_).c_str(), &st) == 0;
+}
+
 Status Gimbal::open(const std::string& port) {
     port_ = port;
     const std::string path = devicePath(port);

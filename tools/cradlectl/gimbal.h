@@ -35,6 +35,9 @@ public:
     // Opens the port at the gimbal's line settings; a name without '/' is looked up under /dev.
     Status open(const std::string& port);
     const std::string& port() const { return port_; }
+    // Whether the port's device is still there: a pulled adapter takes it away at once, before the
+    // library's watchdog has looked.
+    bool portPresent() const;
 
     Status versions(std::vector<UnitVersion>& units) { return named(readVersions(calls(), units)); }
     Status readParameters(const std::vector<uint8_t>& numbers, std::vector<uint16_t>& values) {

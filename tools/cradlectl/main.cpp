@@ -176,10 +176,12 @@ int main(int argc, char** argv) {
     std::string format = "csv";
     double rate = 10;
     long long count = 0;
-    auto* monitor = command(&app, "monitor", "monitor", "stream the decoded telemetry A and B");
+    auto* monitor = command(&app, "monitor", "monitor", "stream every telemetry sample (A and B), decoded, with its receive time; "
+                                                              "ends after 1 s without telemetry (exit 5)");
     monitor->add_option("--format", format, "csv or json (default csv)")->check(CLI::IsMember({"csv", "json"}));
-    monitor->add_option("--rate", rate, "samples per second (default 10)")->check(CLI::Range(0.1, 1000.0));
-    monitor->add_option("--count", count, "stop after N samples (default: until interrupted)")->check(CLI::NonNegativeNumber);
+    monitor->add_option("--rate", rate, "at most N samples of each record per second (default 10); "
+                                        "a slower stream has each sample printed once")->check(CLI::Range(0.1, 1000.0));
+    monitor->add_option("--count", count, "stop after N rows (default: until interrupted)")->check(CLI::NonNegativeNumber);
 
     std::string sideA, sideB;
     auto* diff = command(&app, "diff", "diff", "the parameters and configuration bytes in which two backups or ports differ");

@@ -42,6 +42,7 @@ struct Options {
     double lostSignalAfterS = -1.0;          // receiver signal reported lost from this time on (-1: never)
     double lostSignalForS = 0.0;             // ... for this long
     std::vector<uint8_t> staleUnits;         // take images but keep reporting their old version after a reboot
+    double telemetryOffAfterS = -1.0;        // both telemetry streams stop for good from this time on (-1: never)
 };
 
 constexpr size_t kTelemetryABytes = CRADLE_TELEMETRY_A_SIZE;

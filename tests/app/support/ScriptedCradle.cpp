@@ -221,6 +221,7 @@ void ScriptedCradle::install()
         scriptedWriteFirm, scriptedStartApp, scriptedUploadParameter, scriptedDownloadParameter,
         scriptedUploadConfig, scriptedDownloadConfig, scriptedCalibration, scriptedStart, scriptedStop,
         scriptedMechanismUpdate, scriptedTelemetryA, scriptedTelemetryB,
+        nullptr, // no telemetry history: it answers like a library without a port
     };
 }
 

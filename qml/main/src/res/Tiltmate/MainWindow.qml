@@ -87,6 +87,15 @@ Item {
                     height: 540 * OrvControl.ORVStyle.dp
                 }
             }
+            Tab {
+                id: plotTab
+                title: resLanguages.qsTr_STR_ID_255
+                active: true
+                WidgetTelemetryPlot {
+                    width: 790 * OrvControl.ORVStyle.dp
+                    height: 540 * OrvControl.ORVStyle.dp
+                }
+            }
         }
     }
 
@@ -170,11 +179,13 @@ Item {
             runningTab.enabled = false
             imuTab.enabled = false
             configurationTab.enabled = false
+            plotTab.enabled = false
         }
         function onSigFileUpgradeFinished() {
             runningTab.enabled = true
             imuTab.enabled = true
             configurationTab.enabled = true
+            plotTab.enabled = true
         }
     }
 }
