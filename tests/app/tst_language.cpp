@@ -118,6 +118,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(LanguageTest)
+QTEST_GUILESS_MAIN(LanguageTest)
 
 #include "tst_language.moc"

@@ -107,6 +107,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TelemetryPlotTest)
+QTEST_GUILESS_MAIN(TelemetryPlotTest)
 
 #include "tst_telemetryplot.moc"

@@ -83,6 +83,6 @@ private slots:
 #endif
 };
 
-QTEST_MAIN(TelemetryRecordingTest)
+QTEST_GUILESS_MAIN(TelemetryRecordingTest)
 
 #include "tst_telemetryrecording.moc"
