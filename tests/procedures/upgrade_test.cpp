@@ -126,6 +126,7 @@ TEST_F(Upgrade, PlanSkipsCurrentUnitsAndRefusesDowngradesAndAmbiguity) {
         {"minor downgrade", {{8, 2, 4, img}}, {}, kExitBadFile, {}, {}, "MZ 2.5 -> 2.4 is a downgrade"},
         {"major downgrade allowed", {{8, 1, 9, img}}, {{}, false, true}, kExitOk, {8}, {}, ""},
         {"two images for a unit", {{2, 1, 1, img}, {2, 1, 2, img}}, {}, kExitBadFile, {}, {}, "two images for MX"},
+        {"two images for IFB", {{1, 1, 1, img}, {1, 1, 2, img}}, {}, kExitBadFile, {}, {}, "two images for IFB"},
         {"--unit the package lacks", {{1, 1, 1, img}}, {{2}, false, false}, kExitBadFile, {}, {}, "no image for MX"},
         {"--unit limits", {{1, 1, 1, img}, {2, 1, 1, img}}, {{2}, false, false}, kExitOk, {2}, {}, ""},
         {"nothing for this gimbal", {{16, 1, 1, img}}, {}, kExitBadFile, {}, {}, "no image for any unit"},
