@@ -10,6 +10,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <map>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -745,7 +746,26 @@ TEST_F(Cradlectl, EverySpellingOfThePortsStartsOneWorkerPerPort) {
         {{"-p", "ttyCradlectlTest", "-p", "/dev/ttyCradlectlTest", "info"}, kExitUsage, {}},
     };
     std::vector<std::string> capped = {"/usr/bin/prlimit", "--nproc=64", CRADLECTL_PATH, "--json"};
-    if (geteuid() == 0) capped.insert(capped.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    // The unprivileged user may not reach the build tree (a clone under /root, say): it runs copies of the
+    // tool and its library from a folder of its own.
+    namespace fs = std::filesystem;
+    std::string copies;
+    if (geteuid() == 0) {
+        char pattern[] = "/tmp/cradlectl-unprivileged-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        copies = pattern;
+        fs::permissions(copies, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+        const fs::path library = CRADLE_LIBRARY_PATH;
+        fs::copy_file(CRADLECTL_PATH, copies + "/cradlectl");
+        fs::copy_file(library, copies + "/" + library.filename().string());
+        capped = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/env",
+                  "LD_LIBRARY_PATH=" + copies, "/usr/bin/prlimit", "--nproc=64", copies + "/cradlectl", "--json"};
+    }
+    struct RemoveCopies {
+        std::string folder;
+        ~RemoveCopies() { if (!folder.empty()) fs::remove_all(folder); }
+    } removeCopies{copies};
     for (const Case& c : cases) {
         std::vector<std::string> args(capped.begin() + 1, capped.end());
         args.insert(args.end(), c.args.begin(), c.args.end());
