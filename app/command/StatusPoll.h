@@ -31,7 +31,7 @@ public:
     void stop();
 
     // Every telemetry sample, not only the latest: while wanted and the port is open, the poll copies
-    // the library's history 20 times a second into a bounded queue. Both calls are safe from any
+    // the library's history 10 times a second into a bounded queue. Both calls are safe from any
     // thread; takeHistory copies under a lock and never waits on the line.
     void setHistoryWanted(bool wanted);
     // Moves the queued samples (oldest first) into `out`; `lost` grows by the samples the library's ring
