@@ -60,12 +60,6 @@ json unitsJson(const std::vector<UnitVersion>& units) {
 }
 
 
-// Runs `work` on its own thread and calls `tick` every refresh until it has returned.
-template <typename Work, typename Tick>
-int runWithTicks(Work work, Tick tick) {
-    return runSampled(work, kProgressRefresh, tick);
-}
-
 // Reads the version report and parameter 0, the camera module code the package must fit.
 Status gimbalIdentity(Gimbal& gimbal, std::vector<UnitVersion>& units, int& cameraModule) {
     if (Status s = gimbal.versions(units); !s.ok()) return s;
@@ -500,7 +494,7 @@ int cmdCalibrate(const Context& ctx, const std::string& type) {
 
     ProgressView view(stdout, ctx.terminal, {std::string("calibrate ") + chosen->name});
     const auto began = std::chrono::steady_clock::now();
-    const int rc = runWithTicks([&] { return CradleCalibration(chosen->type); },
+    const int rc = runSampled([&] { return CradleCalibration(chosen->type); }, kProgressRefresh,
                                 [&] {
                                     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - began).count();
                                     const int percent = int(std::min<long long>(99, seconds * 100 / chosen->windowSeconds));
