@@ -5,16 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
-#include <pwd.h>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
 #include "exit_codes.h"
+#include "system.h"
 
 namespace procedures {
 namespace {
@@ -29,19 +27,28 @@ constexpr const char* kApplicationName = "Tiltmate";
 constexpr size_t kMaxBackupFileBytes = 1 << 20;
 
 std::string isoTime(std::time_t t) {
-    std::tm tm{};
-    gmtime_r(&t, &tm);
+    const std::tm tm = system::utcTime(t);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
     return text;
 }
 
+// 2026-12-08T10:15:00Z and nothing else: the form isoTime writes.
 bool parseIsoTime(const std::string& text, std::time_t& t) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, used = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2dZ%n", &year, &month, &day, &hour, &minute, &second, &used) != 6 ||
+        size_t(used) != text.size())
+        return false;
+    if (year < 1900 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) return false;
     std::tm tm{};
-    const char* end = strptime(text.c_str(), "%Y-%m-%dT%H:%M:%SZ", &tm);
-    if (!end || *end != '\0') return false;
-    t = timegm(&tm);
-    return true;
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    t = system::fromUtc(tm);
+    return t != std::time_t(-1);
 }
 
 // Keeps names portable: anything but letters, digits, '.' and '_' becomes '_'.
@@ -178,7 +185,7 @@ Status saveBackup(const std::string& path, const Backup& backup) {
             return {kExitFailure, "writing " + temporary + " failed"};
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!system::replaceFile(temporary, path)) {
         const std::string reason = std::strerror(errno);
         std::remove(temporary.c_str());
         return {kExitFailure, "cannot create " + path + ": " + reason};
@@ -207,25 +214,13 @@ std::string restoreDifferences(const Backup& backup, const Parameters& parameter
 }
 
 std::string dataFolder() {
-    // As the desktop program's data folder is made on this system: the XDG data home, then the
+    // As the desktop program's data folder is made on this system: the user's data home, then the
     // organisation and application names.
-    std::string home;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
-        home = xdg;
-    } else {
-        const char* h = std::getenv("HOME");
-        if (!h || !*h) {
-            const passwd* pw = getpwuid(getuid());
-            h = pw ? pw->pw_dir : "/tmp";
-        }
-        home = std::string(h) + "/.local/share";
-    }
-    return home + "/" + kOrganizationName + "/" + kApplicationName;
+    return system::userDataHome() + "/" + kOrganizationName + "/" + kApplicationName;
 }
 
 std::string automaticBackupName(const Backup& backup) {
-    std::tm tm{};
-    gmtime_r(&backup.taken, &tm);
+    const std::tm tm = system::utcTime(backup.taken);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &tm);
     const auto slash = backup.port.find_last_of('/');
@@ -238,23 +233,15 @@ std::string automaticBackupName(const Backup& backup) {
     return name + kBackupSuffix;
 }
 
-static bool makeFolders(const std::string& folder) {
-    for (size_t at = 1; at != std::string::npos;) {
-        at = folder.find('/', at + 1);
-        const std::string part = folder.substr(0, at);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    }
-    return true;
-}
-
 Status saveAutomaticBackup(const std::string& folder, const Backup& backup, std::string& path, size_t keep) {
-    if (!makeFolders(folder)) return {kExitFailure, "cannot create the backup folder " + folder + ": " + std::strerror(errno)};
+    if (!system::makeFolders(folder)) return {kExitFailure, "cannot create the backup folder " + folder + ": " + std::strerror(errno)};
     Backup automatic = backup;
     automatic.automatic = true;
     const std::string name = automaticBackupName(automatic);
     // Two backups of one port in the same second get -2, -3, ...: never overwrite an earlier one.
     path = folder + "/" + name;
-    for (int n = 2; access(path.c_str(), F_OK) == 0; ++n) {
+    std::error_code error;
+    for (int n = 2; std::filesystem::exists(path, error); ++n) {
         if (n > 999) return {kExitFailure, "too many backups named " + name + " in " + folder};
         path = folder + "/" + baseName(name) + "-" + std::to_string(n) + kBackupSuffix;
     }
@@ -265,15 +252,16 @@ Status saveAutomaticBackup(const std::string& folder, const Backup& backup, std:
 
 void pruneAutomaticBackups(const std::string& folder, const std::string& port, size_t keep) {
     keep = std::max<size_t>(keep, 1);  // the backup just taken always stays
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    if (error) return;
     struct Found {
         std::time_t taken;
         std::string name;
     };
     std::vector<Found> automatic;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
+    for (const std::filesystem::directory_entry& entry : entries) {
+        const std::string name = entry.path().filename().string();
         if (name.rfind(kAutomaticPrefix, 0) != 0) continue;
         Backup b;
         if (!loadBackup(folder + "/" + name, b).ok() || !b.automatic || b.port != port) continue;
@@ -281,7 +269,6 @@ void pruneAutomaticBackups(const std::string& folder, const std::string& port, s
         if (!isSavedName(name, automaticBackupName(b))) continue;
         automatic.push_back({b.taken, name});
     }
-    closedir(dir);
     if (automatic.size() <= keep) return;
     std::sort(automatic.begin(), automatic.end(),
               [](const Found& a, const Found& b) { return a.taken != b.taken ? a.taken > b.taken : a.name > b.name; });

@@ -16,7 +16,6 @@
 #include <map>
 #include <mutex>
 #include <sstream>
-#include <sys/stat.h>
 #include <thread>
 
 #include "backup.h"

@@ -1,11 +1,12 @@
 // cradlectl diff: the parameters and configuration bytes in which two backups or gimbals differ, one
 // sorted line each, so the output reads well in a review and in a diff tool.
 #include <cstdio>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "backup.h"
 #include "commands.h"
 #include "exit_codes.h"
+#include "platform.h"
 #include "workers.h"
 
 namespace cradlectl {
@@ -15,17 +16,16 @@ namespace {
 using json = nlohmann::ordered_json;
 
 bool isFile(const std::string& side) {
-    struct stat st{};
-    return stat(side.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    std::error_code error;
+    return std::filesystem::is_regular_file(side, error);
 }
 
 // A name that exists nowhere is taken for a mistyped file when its last part has an extension (b.jsn)
-// and it is not under /dev; ports are named ttyUSB0, /dev/ttyACM0 or a link without one.
+// and it cannot be a port's name; ports are named ttyUSB0, /dev/ttyACM0, COM3 or a link without one.
 bool looksLikeFile(const std::string& side) {
-    struct stat st{};
-    if (stat(side.c_str(), &st) == 0 || side.rfind("/dev/", 0) == 0) return false;
-    const size_t slash = side.find_last_of('/');
-    return side.find('.', slash == std::string::npos ? 0 : slash + 1) != std::string::npos;
+    std::error_code error;
+    if (std::filesystem::exists(side, error) || platform::namesPortOnly(side)) return false;
+    return std::filesystem::path(side).filename().string().find('.') != std::string::npos;
 }
 
 }  // namespace

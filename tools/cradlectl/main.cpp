@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
-#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 
@@ -12,6 +11,7 @@
 #include "exit_codes.h"
 #include "interrupt.h"
 #include "output.h"
+#include "platform.h"
 #include "units.h"
 #include "workers.h"
 
@@ -38,7 +38,7 @@ one result object ("schema", "command", "port", "exitCode", "exitClass", and "er
 several ports each port's result as it finishes, then the combined result with "ports". -p may be given
 several times: each port is served by a worker process of its own.
 Automatic backups before a restore or a flash go to the desktop program's data folder
-($XDG_DATA_HOME/Tiltmate/Tiltmate) or --backup-dir; the newest ten of each port are kept (--keep),
+(%DATA_FOLDER%) or --backup-dir; the newest ten of each port are kept (--keep),
 backups saved or renamed by hand never removed.
 Restore checks every value against what a gimbal can hold before writing anything (exit 9), and
 stops between two writes on Ctrl-C or SIGTERM, saying what was written (exit 130).)";
@@ -65,16 +65,27 @@ constexpr Examples kExamples[] = {
     {"diff", "cradlectl diff before.json ttyUSB0\n  cradlectl diff ttyUSB0 ttyUSB1"},
 };
 
+// The help names ports and folders as this system does.
+std::string local(std::string text) {
+    auto replace = [&](const std::string& from, const std::string& to) {
+        for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    };
+    replace("ttyUSB0", platform::kNaming.examplePorts[0]);
+    replace("ttyUSB1", platform::kNaming.examplePorts[1]);
+    replace("%DATA_FOLDER%", platform::kNaming.dataFolder);
+    return text;
+}
+
 std::string examplesOf(const std::string& command) {
     for (const Examples& e : kExamples)
-        if (command == e.command) return std::string("Example:\n  ") + e.lines;
+        if (command == e.command) return local(std::string("Example:\n  ") + e.lines);
     return {};
 }
 
 std::string allExamples() {
     std::string text = "Examples:\n";
     for (const Examples& e : kExamples) text += std::string("  ") + e.lines + "\n";
-    return text;
+    return local(text);
 }
 
 // The subcommands parsed so far, as "params get"; what a JSON usage error names as its command.
@@ -90,13 +101,13 @@ std::string parsedCommand(const CLI::App& app) {
 
 int main(int argc, char** argv) {
     installInterruptHandlers();
+    platform::prepareOutput();
     Context ctx;
     // A worker's port comes from its parent, never from its command line (see workers.h).
     std::string workerPort;
-    if (const char* port = std::getenv(kWorkerPortVariable)) {
-        workerPort = port;
+    if (const auto port = platform::takeEnvironment(kWorkerPortVariable)) {
+        workerPort = *port;
         ctx.worker = true;
-        unsetenv(kWorkerPortVariable);
     }
 
     // Named here, not from argv[0]: the help (and the man page made from it) reads the same however started.
@@ -110,7 +121,7 @@ int main(int argc, char** argv) {
     std::deque<std::vector<std::string>> portLists;
     auto common = [&](CLI::App* on) {
         // One port per -p: otherwise "params get -p A 0 1" would take 0 and 1 for ports.
-        on->add_option("-p,--port", portLists.emplace_back(), "serial port (/dev/ttyUSB0 or ttyUSB0); repeat for several gimbals")
+        on->add_option("-p,--port", portLists.emplace_back(), platform::kNaming.portHelp)
             ->type_name("PORT")
             ->allow_extra_args(false);
         on->add_flag("--json", ctx.json, "machine-readable output (JSON lines)");
@@ -189,7 +200,7 @@ int main(int argc, char** argv) {
     diff->add_option("B", sideB, "backup file or port")->required();
 
     // Set last: a subcommand copies its parent's footer when it is made, and the exit codes belong here once.
-    app.footer(allExamples() + "\n" + kExitCodesHelp);
+    app.footer(allExamples() + "\n" + local(kExitCodesHelp));
 
     // An interrupt is the command's to report (report() and the workers' parent do); a failed write is this.
     auto finish = [&](int code) { return outputFailed() ? int(procedures::kExitFailure) : code; };
@@ -215,7 +226,7 @@ int main(int argc, char** argv) {
         ctx.ports = {workerPort};
         ctx.json = true;
     }
-    ctx.terminal = isatty(STDOUT_FILENO) && !ctx.json;
+    ctx.terminal = platform::outputIsTerminal() && !ctx.json;
     for (int i = 1; i < argc; ++i) ctx.args.emplace_back(argv[i]);
     const std::string name = parsedCommand(app);
     if (const auto repeated = repeatedPorts(ctx.ports); !repeated.empty())

@@ -4,13 +4,13 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
 #include "commands.h"
 #include "exit_codes.h"
+#include "platform.h"
 #include "telemetry.h"
 
 namespace cradlectl {
@@ -98,13 +98,9 @@ int cmdMonitor(const Context& ctx, const std::string& format, double rateHz, lon
         return report(ctx, data, {kExitUsage, ctx.ports.empty() ? "monitor needs --port" : "monitor takes one --port"}, "");
     const std::string& port = ctx.ports[0];
 
-    // Blocked before the library starts its threads, so they inherit the mask and an interrupt reaches
-    // the wait below, which ends the stream cleanly.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Before the library starts its threads: an interrupt then reaches the wait below, which ends the
+    // stream cleanly.
+    platform::holdInterrupts();
 
     Gimbal gimbal;
     if (Status s = gimbal.open(port); !s.ok()) return report(ctx, data, s, "");
@@ -118,9 +114,7 @@ int cmdMonitor(const Context& ctx, const std::string& format, double rateHz, lon
     int64_t lastArrivalUs = originUs;
     long long printed = 0;
     for (;;) {
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(kReadInterval).count();
-        const timespec timeout{time_t(ns / 1000000000), long(ns % 1000000000)};
-        if (sigtimedwait(&stopSignals, nullptr, &timeout) > 0) break;
+        if (platform::awaitInterrupt(kReadInterval)) break;
 
         samples.clear();
         cursor.readNew(samples);

@@ -7,6 +7,7 @@
 #include "exit_codes.h"
 #include "interrupt.h"
 #include "output.h"
+#include "system.h"
 
 namespace cradlectl {
 using namespace procedures;
@@ -19,8 +20,7 @@ std::string timestamp() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
+    const std::tm utc = procedures::system::utcTime(seconds);
     char text[40];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
     char withMillis[48];

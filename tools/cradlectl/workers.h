@@ -22,8 +22,6 @@ struct Worker {
     Worker(std::string portName, std::vector<std::string> arguments) : port(std::move(portName)), args(std::move(arguments)) {}
     std::string port;
     std::vector<std::string> args;   // after the program name
-    int pid = -1;
-    int out = -1;
     std::string pending;             // a line not yet complete
     nlohmann::ordered_json result;   // the result object, once the worker has printed it
     int exitCode = -1;

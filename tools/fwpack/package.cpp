@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
+
+#include "system.h"
 
 namespace fwpack {
 namespace {
@@ -59,7 +61,7 @@ std::string writePackage(const std::string& path, uint64_t compatibilityMask, co
             return "writing " + temporary + " failed";
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!procedures::system::replaceFile(temporary, path)) {
         const std::string reason = std::strerror(errno);
         std::remove(temporary.c_str());
         return "cannot create " + path + ": " + reason;
@@ -68,17 +70,19 @@ std::string writePackage(const std::string& path, uint64_t compatibilityMask, co
 }
 
 std::string readImage(const std::string& path, std::vector<uint8_t>& image) {
-    struct stat st{};
-    if (stat(path.c_str(), &st) != 0) return "cannot read image " + path + ": " + std::strerror(errno);
-    if (!S_ISREG(st.st_mode)) return "image " + path + " is not a regular file";
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error) return "cannot read image " + path + ": " + error.message();
+    if (!std::filesystem::is_regular_file(status)) return "image " + path + " is not a regular file";
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return "cannot read image " + path + ": " + error.message();
     // Checked before reading: the program would skip a larger entry, and the gimbal could not take it.
-    if (uint64_t(st.st_size) > kMaxImageBytes)
-        return "image " + path + " is " + std::to_string(st.st_size) + " bytes; the gimbal takes at most " +
-               std::to_string(kMaxImageBytes);
-    if (st.st_size == 0) return "image " + path + " is empty; the gimbal cannot take an empty image";
+    if (size > kMaxImageBytes)
+        return "image " + path + " is " + std::to_string(size) + " bytes; the gimbal takes at most " + std::to_string(kMaxImageBytes);
+    if (size == 0) return "image " + path + " is empty; the gimbal cannot take an empty image";
     std::ifstream in(path, std::ios::binary);
     if (!in) return "cannot read image " + path + ": " + std::strerror(errno);
-    image.resize(size_t(st.st_size));
+    image.resize(size_t(size));
     in.read(reinterpret_cast<char*>(image.data()), std::streamsize(image.size()));
     if (in.gcount() != std::streamsize(image.size())) return "image " + path + " changed while it was read";
     return {};
