@@ -82,6 +82,8 @@ int runOnEveryPort(const Context& ctx, const std::string& command, ProgressView*
             std::string line = w.port + ": " + (w.exitCode == kExitOk ? "ok" : exitCodeName(w.exitCode));
             std::string detail = w.exitCode == kExitOk ? result.value("summary", "") : result.value("error", "");
             if (detail.rfind(w.port + ": ", 0) == 0) detail.erase(0, w.port.size() + 2);   // named once per line
+            // "interrupted: written: ..." rather than the class named twice
+            if (const std::string named = std::string(exitCodeName(w.exitCode)) + "; "; detail.rfind(named, 0) == 0) detail.erase(0, named.size());
             if (!detail.empty()) line += ": " + detail;
             line += "\n";
             // The command's own text, each line under its port unless it names the port already.
