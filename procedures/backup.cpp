@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "exit_codes.h"
+#include "files.h"
 #include "system.h"
 
 namespace procedures {
@@ -185,7 +186,7 @@ Status saveBackup(const std::string& path, const Backup& backup) {
             return {kExitFailure, "writing " + temporary + " failed"};
         }
     }
-    if (!system::replaceFile(temporary, path)) {
+    if (!cradle::platform::replaceFile(temporary.c_str(), path.c_str())) {
         const std::string reason = std::strerror(errno);
         std::remove(temporary.c_str());
         return {kExitFailure, "cannot create " + path + ": " + reason};

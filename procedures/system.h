@@ -1,6 +1,6 @@
 // What the procedures need of the operating system, one file per system (system_posix.cpp,
-// system_win32.cpp): where the desktop program keeps its data, UTC calendar time, and putting a finished
-// file in place of an older one.
+// system_win32.cpp): where the desktop program keeps its data, UTC calendar time and making folders.
+// Putting a finished file in place of an older one is the library's files.h.
 #pragma once
 
 #include <ctime>
@@ -19,8 +19,5 @@ std::time_t fromUtc(std::tm tm);
 // Makes folder and the folders above it that are missing, each readable by its user alone where the
 // system has such modes; false with errno set when one cannot be made.
 bool makeFolders(const std::string& folder);
-
-// Renames from to to, replacing a file already there in one step; false with errno set when it fails.
-bool replaceFile(const std::string& from, const std::string& to);
 
 }  // namespace procedures::system

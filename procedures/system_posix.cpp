@@ -1,7 +1,6 @@
 #include "system.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -35,7 +34,5 @@ bool makeFolders(const std::string& folder) {
     }
     return true;
 }
-
-bool replaceFile(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
 
 }  // namespace procedures::system

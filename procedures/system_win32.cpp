@@ -47,18 +47,4 @@ bool makeFolders(const std::string& folder) {
     return !error;
 }
 
-// The C library's rename refuses an existing target on Windows.
-bool replaceFile(const std::string& from, const std::string& to) {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    switch (GetLastError()) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: errno = ENOENT; break;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION: errno = EACCES; break;
-    case ERROR_DISK_FULL: errno = ENOSPC; break;
-    default: errno = EIO; break;
-    }
-    return false;
-}
-
 }  // namespace procedures::system

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "system.h"
+#include "files.h"
 
 namespace fwpack {
 namespace {
@@ -61,7 +61,7 @@ std::string writePackage(const std::string& path, uint64_t compatibilityMask, co
             return "writing " + temporary + " failed";
         }
     }
-    if (!procedures::system::replaceFile(temporary, path)) {
+    if (!cradle::platform::replaceFile(temporary.c_str(), path.c_str())) {
         const std::string reason = std::strerror(errno);
         std::remove(temporary.c_str());
         return "cannot create " + path + ": " + reason;
