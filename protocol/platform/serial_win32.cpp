@@ -221,11 +221,12 @@ void purgeInput(PortHandle handle) {
 }
 
 void purgeInputAndOutput(PortHandle handle) {
-    purgeInput(handle);
-    if (const std::shared_ptr<Port> port = find(handle)) {
-        std::lock_guard lock(port->mutex);
-        PurgeComm(port->file, PURGE_TXCLEAR);
-    }
+    const std::shared_ptr<Port> port = find(handle);
+    if (!port) return;
+    std::lock_guard lock(port->mutex);
+    // Clear only, as purgeInput does.
+    PurgeComm(port->file, PURGE_RXCLEAR | PURGE_TXCLEAR);
+    port->haveFirstByte = false;
 }
 
 bool portExists(const std::string& path) {

@@ -207,10 +207,6 @@ bool Link::pauseUnlessClosed(std::chrono::steady_clock::time_point until) {
 
 void Link::readerLoop() {
     platform::raiseCurrentThreadPriority();
-    {
-        std::lock_guard lock(ringMutex_);
-        ring_.clear();
-    }
     uint8_t chunk[kReadChunkBytes];
     while (!stopping_) {
         platform::PortHandle port;

@@ -96,12 +96,12 @@ extern "C" int CradleUpdateMechanismFirm(void) {
 // The records outlive a close: without a port these report what was received before.
 extern "C" int GetLogCradleDataA(unsigned char* record) {
     if (!record) return CRADLE_E_NULL_ARGUMENT;
-    return stores().telemetryA.copyTo(record) ? CRADLE_OK : CRADLE_E_NO_RECORD;
+    return stores().historyA.copyNewest(record) ? CRADLE_OK : CRADLE_E_NO_RECORD;
 }
 
 extern "C" int GetLogCradleDataB(unsigned char* record) {
     if (!record) return CRADLE_E_NULL_ARGUMENT;
-    return stores().telemetryB.copyTo(record) ? CRADLE_OK : CRADLE_E_NO_RECORD;
+    return stores().historyB.copyNewest(record) ? CRADLE_OK : CRADLE_E_NO_RECORD;
 }
 
 extern "C" int GetCradleTelemetrySince(int kind, unsigned long long afterSequence, CradleTelemetrySample* samples,

@@ -26,9 +26,7 @@ ReplySlot<ControlRecord>& ControlReplyTable::entry(uint8_t unitBit, uint8_t subC
 }
 
 void ControlReplyTable::clear(uint8_t subCommand, uint8_t unitBits) {
-    if (subCommand >= kControlSubCommands) return;
-    for (uint8_t unit : {uint8_t{2}, uint8_t{4}, uint8_t{8}})
-        if (unitBits & unit) entry(unit, subCommand).clear();
+    for (ReplyGate* gate : gates(subCommand, unitBits)) gate->clear();
 }
 
 Gates ControlReplyTable::gates(uint8_t subCommand, uint8_t unitBits) {
@@ -81,10 +79,6 @@ void ReplyStores::onParamRead(uint8_t code, const uint16_t* values, size_t count
     if (values) std::copy_n(values, reply.count, reply.values.begin());
     paramRead.file(reply);
 }
-
-}  // namespace cradle
-
-namespace cradle {
 
 void ReplyStores::onReplyLost(uint8_t code) {
     if (code == command::kVersion) version.replyLost();

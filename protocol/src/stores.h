@@ -165,28 +165,6 @@ private:
     int result_ = CRADLE_OK;  // written by the parser only
 };
 
-// Latest telemetry record; never cleared once received.
-template <size_t N>
-class TelemetryRecord {
-public:
-    void file(const uint8_t* record) {
-        std::lock_guard lock(mutex_);
-        for (size_t i = 0; i < N; ++i) record_[i] = record[i];
-        ready_ = true;
-    }
-    bool copyTo(uint8_t* destination) {
-        std::lock_guard lock(mutex_);
-        if (!ready_) return false;
-        for (size_t i = 0; i < N; ++i) destination[i] = record_[i];
-        return true;
-    }
-
-private:
-    std::mutex mutex_;
-    bool ready_ = false;
-    std::array<uint8_t, N> record_{};
-};
-
 struct VersionPayload {
     std::array<uint8_t, kVersionStoreSize> bytes{};
 };
@@ -204,8 +182,6 @@ public:
     ReplySlot<uint8_t> firmBlock;
     ControlReplyTable control;
     MechanismStore mechanism;
-    TelemetryRecord<CRADLE_TELEMETRY_A_SIZE> telemetryA;
-    TelemetryRecord<CRADLE_TELEMETRY_B_SIZE> telemetryB;
     TelemetryHistory<CRADLE_TELEMETRY_A_SIZE> historyA;
     TelemetryHistory<CRADLE_TELEMETRY_B_SIZE> historyB;
     ReplySlot<uint8_t> paramWrite;
@@ -222,11 +198,9 @@ public:
     }
     void onMechanismStatus(uint8_t status) override { mechanism.file(status); }
     void onTelemetryA(const uint8_t* record) override {
-        telemetryA.file(record);
         historyA.file(record, telemetryClockUs());
     }
     void onTelemetryB(const uint8_t* record) override {
-        telemetryB.file(record);
         historyB.file(record, telemetryClockUs());
     }
     void onParamWriteStatus(uint8_t status) override { paramWrite.file(status); }

@@ -42,6 +42,14 @@ public:
         ++newest_;
     }
 
+    // The newest record, as the latest-record exports give it; false before the first.
+    bool copyNewest(uint8_t* out) {
+        std::lock_guard lock(mutex_);
+        if (newest_ == 0) return false;
+        std::memcpy(out, slots_[(newest_ - 1) % kCapacity].bytes.data(), RecordSize);
+        return true;
+    }
+
     HistoryCopy copySince(uint64_t after, CradleTelemetrySample* out, size_t capacity) {
         std::lock_guard lock(mutex_);
         HistoryCopy copy;
