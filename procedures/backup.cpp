@@ -102,7 +102,8 @@ std::string backupToJson(const Backup& backup) {
         {"parameters", backup.parameters},
         {"config", backup.config},
     };
-    return doc.dump(2) + "\n";
+    // A port name that is not UTF-8 is kept with replacement characters rather than failing the backup.
+    return doc.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 Status backupFromJson(const std::string& text, Backup& backup) {

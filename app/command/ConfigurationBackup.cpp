@@ -65,16 +65,14 @@ void ORVInteractiveCommandThreadWorker::_st_setUpgradeBackup(bool enabled)
     upgradeBackupEnabled = enabled;
 }
 
-bool ORVInteractiveCommandThreadWorker::takeAutomaticBackup()
+bool ORVInteractiveCommandThreadWorker::takeAutomaticBackup(bool enabled)
 {
     const Command command = ORVInteractiveCommandManager::PROTOCOL_UPGRADEBACKUP;
     procedures::BackupPolicy policy;
     // The program's data folder, the one cradlectl's flash uses too; it only reads the environment
     // and the application's names, which are fixed before the worker runs.
     policy.folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
-    // Going without a backup is the technician's choice for one upgrade only.
-    policy.enabled = upgradeBackupEnabled;
-    upgradeBackupEnabled = true;
+    policy.enabled = enabled;
     std::string path;
     const procedures::Status s = procedures::takeAutomaticBackup(cradleCalls(), openPortName.toStdString(), policy, path);
     if (!s.ok()) {

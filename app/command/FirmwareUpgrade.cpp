@@ -122,6 +122,8 @@ void ORVInteractiveCommandThreadWorker::releaseUpgradeCopy(const void* key)
 
 void ORVInteractiveCommandThreadWorker::_st_upgradeFirmware(Command command, QList<ORVFirmware*>* firmwareList)
 {
+    // Going without a backup is the technician's choice for this upgrade only, even one that ends early.
+    const bool backup = std::exchange(upgradeBackupEnabled, true);
     QList<const ORVFirmware*> selected;
     if (firmwareList) {
         for (const ORVFirmware* firmware : *firmwareList) {
@@ -134,7 +136,7 @@ void ORVInteractiveCommandThreadWorker::_st_upgradeFirmware(Command command, QLi
         releaseUpgradeCopy(firmwareList);
         return;
     }
-    if (!takeAutomaticBackup()) {
+    if (!takeAutomaticBackup(backup)) {
         emit sg_protocolCommandResult(command, 1, 0, kBackupFailed, QByteArray());
         releaseUpgradeCopy(firmwareList);
         return;
@@ -144,12 +146,13 @@ void ORVInteractiveCommandThreadWorker::_st_upgradeFirmware(Command command, QLi
 
 void ORVInteractiveCommandThreadWorker::_st_upgradeFirmwareSingle(Command command, ORVFirmware* firmwareList)
 {
+    const bool backup = std::exchange(upgradeBackupEnabled, true);  // for this upgrade only, as above
     if (!firmwareList) {
         emit sg_protocolCommandResult(command, 0, 0, kNoModuleUpgrade, QByteArray());
         releaseUpgradeCopy(firmwareList);
         return;
     }
-    if (!takeAutomaticBackup()) {
+    if (!takeAutomaticBackup(backup)) {
         emit sg_protocolCommandResult(command, 1, 0, kBackupFailed, QByteArray());
         releaseUpgradeCopy(firmwareList);
         return;

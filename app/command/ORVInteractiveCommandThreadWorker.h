@@ -65,7 +65,7 @@ private:
     bool reportPortRemoval(int returnValue);
     // Saves the gimbal's configuration into the automatic backup folder before an upgrade writes
     // anything, and reports where it went (PROTOCOL_UPGRADEBACKUP); false when it could not.
-    bool takeAutomaticBackup();
+    bool takeAutomaticBackup(bool enabled);
 
     ORVInteractiveCommandManager* manager;
     quint8* upgradeProgress;

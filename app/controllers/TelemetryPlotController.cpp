@@ -149,7 +149,8 @@ void TelemetryPlotController::stopRecording()
 {
     if (!recording())
         return;
-    // Samples received up to the press belong in the file: take what the poll has queued.
+    // What the poll has taken up to the press goes into the file; samples still in the library's
+    // history (at most one poll interval) do not.
     st_historyArrived();
     if (!recording())
         return; // the last write failed and was reported

@@ -859,6 +859,7 @@ TEST_F(Cradlectl, UsageErrorsAndTyposSayWhatIsWrong) {
         {{"-p", sim.link(), "params", "set", "1"}, kExitUsage, "params set", "N=VALUE"},
         {{"-p", sim.link(), "-p", path("g1"), "backup", path("x.json")}, kExitUsage, "backup", "one --port"},
         {{"diff", "before.jsn", path("good.json")}, kExitBadFile, "diff", "before.jsn: no such file"},
+        {{"diff", "\xff.jsn", path("good.json")}, kExitBadFile, "diff", ".jsn: no such file"},  // not UTF-8
         {{"diff", path("good.json"), path("absent")}, kExitPortNotFound, "diff", "no such port"},
         {{"-p", sim.link(), "ports"}, kExitOk, "ports", ""},
     };

@@ -231,7 +231,6 @@ int cmdRestore(const Context& ctx, const std::string& file, bool force, bool dry
     if (Status s = loadBackup(file, backup); !s.ok()) return report(ctx, data, s, "");
     if (const auto problems = parameterProblems(backup.parameters); !problems.empty())
         return report(ctx, data, {kExitBadFile, file + ": holds values no gimbal can hold: " + problems.front()}, "");
-    installInterruptHandlers();
     Gimbal gimbal;
     if (Status s = gimbal.open(port); !s.ok()) return report(ctx, data, s, "");
 
@@ -308,15 +307,15 @@ UnitReport unitReport(const UpgradeItem& item, const UnitOutcome& u, const Upgra
         if (u.reportedMissing) return {"written, but missing from the version report after the reboot", kExitVerifyFailed};
         return {"written, but reports " + u.reported.version() + " after the reboot, not " + item.version(), kExitVerifyFailed};
     case State::NotVerified: {
-        const Status s = fromCradleResult(u.cradleResult, "reading the versions after the reboot");
+        const Status s = cradleStatus(u.cradleResult, "reading the versions after the reboot");
         return {"written, not verified: " + s.message, s.exit};
     }
     case State::RequestFailed: {
-        const Status s = fromCradleResult(u.cradleResult, "firmware request");
+        const Status s = cradleStatus(u.cradleResult, "firmware request");
         return {"not written: " + s.message, s.exit};
     }
     case State::WriteFailed: {
-        const Status s = fromCradleResult(u.cradleResult, "firmware write");
+        const Status s = cradleStatus(u.cradleResult, "firmware write");
         return {"not written: " + s.message, s.exit};
     }
     case State::EmptyImage: return {"not written: the image is empty", kExitBadFile};
@@ -342,8 +341,6 @@ int flashExit(const std::vector<int>& codes) {
 int cmdFlash(const Context& ctx, const FlashOptions& options) {
     json data = {{"command", "flash"}, {"package", options.package}};
     if (ctx.ports.empty()) return report(ctx, data, {kExitUsage, "flash needs --port"}, "");
-    // Ctrl-C or SIGTERM from here on stops at the next unit and says what was written.
-    installInterruptHandlers();
     std::string expectedHash;
     if (!options.sha256.empty() && (expectedHash = normalizeSha256(options.sha256)).empty())
         return report(ctx, data, {kExitUsage, "--sha256 " + options.sha256 + ": not a SHA-256 (64 hex digits)"}, "");
@@ -507,7 +504,7 @@ int cmdCalibrate(const Context& ctx, const std::string& type) {
     } else if (rc == CRADLE_STATUS_ACCEPTED || rc == CRADLE_E_NO_RECORD) {
         s = {kExitNoAnswer, ctx.ports[0] + ": the calibration did not finish within its window"};
     } else {
-        s = fromCradleResult(rc, ctx.ports[0] + ": calibration");
+        s = cradleStatus(rc, ctx.ports[0] + ": calibration");
     }
     if (!ctx.json && !s.ok()) view.update(0, "failed", -1);
     return report(ctx, data, s, "");
@@ -522,7 +519,7 @@ int cmdStartStop(const Context& ctx, bool start) {
     if (!s.ok()) return report(ctx, data, s, "");
     const int rc = start ? CradleStart() : CradleStop();
     // Done (status 1) and accepted (0xF0) are both success to the technician.
-    if (rc != CRADLE_STATUS_DONE && rc != CRADLE_STATUS_ACCEPTED) s = fromCradleResult(rc, ctx.ports[0] + ": " + what);
+    if (rc != CRADLE_STATUS_DONE && rc != CRADLE_STATUS_ACCEPTED) s = cradleStatus(rc, ctx.ports[0] + ": " + what);
     data["status"] = rc == CRADLE_STATUS_DONE ? "done" : rc == CRADLE_STATUS_ACCEPTED ? "accepted" : "failed";
     return report(ctx, data, s, s.ok() ? ctx.ports[0] + ": " + what + " " + data["status"].get<std::string>() + "\n" : "");
 }

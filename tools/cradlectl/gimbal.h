@@ -18,9 +18,6 @@ namespace cradlectl {
 // The gimbal's procedures are the engine's; cradlectl only opens ports, calls them and prints.
 using namespace procedures;
 
-// What a library result means to a technician, with the operation named in the message.
-inline Status fromCradleResult(int result, const std::string& operation) { return cradleStatus(result, operation); }
-
 // The library's exports: what the engine's procedures call in cradlectl.
 inline const CradleCalls& calls() { return cradleExports(); }
 
@@ -32,7 +29,7 @@ public:
     Gimbal(const Gimbal&) = delete;
     Gimbal& operator=(const Gimbal&) = delete;
 
-    // Opens the port at the gimbal's line settings; a name without '/' is looked up under /dev.
+    // Opens the port at the gimbal's line settings; the name as this system writes it (platform.h).
     Status open(const std::string& port);
     const std::string& port() const { return port_; }
     // Whether the port's device is still there: a pulled adapter takes it away at once, before the
@@ -43,12 +40,7 @@ public:
     Status readParameters(const std::vector<uint8_t>& numbers, std::vector<uint16_t>& values) {
         return named(procedures::readParameters(calls(), {numbers.begin(), numbers.end()}, values));
     }
-    Status writeParameters(const std::vector<uint8_t>& numbers, const std::vector<uint16_t>& values) {
-        return named(procedures::writeParameters(calls(), {numbers.begin(), numbers.end()}, values));
-    }
-    Status readAllParameters(Parameters& values) { return named(procedures::readAllParameters(calls(), values)); }
     Status readConfig(ConfigRecord& record) { return named(procedures::readConfig(calls(), record)); }
-    Status writeConfig(const ConfigRecord& record) { return named(procedures::writeConfig(calls(), record)); }
     // The engine's outcome with this port in front of its message.
     Status named(Status s) const {
         if (!s.ok()) s.message = port_ + ": " + s.message;

@@ -10,6 +10,7 @@
 
 #include "commands.h"
 #include "exit_codes.h"
+#include "output.h"
 #include "platform.h"
 #include "telemetry.h"
 
@@ -113,11 +114,17 @@ int cmdMonitor(const Context& ctx, const std::string& format, double rateHz, lon
     const double slotUs = 1e6 / rateHz;
     int64_t lastArrivalUs = originUs;
     long long printed = 0;
+    uint64_t lostSaid = 0;
     for (;;) {
         if (platform::awaitInterrupt(kReadInterval)) break;
 
         samples.clear();
         cursor.readNew(samples);
+        // The library's history ran round before this read: say so, once per gap, rather than skip silently.
+        if (cursor.lost() > lostSaid) {
+            writeErr("cradlectl: " + std::to_string(cursor.lost() - lostSaid) + " telemetry samples lost (the output fell behind)\n");
+            lostSaid = cursor.lost();
+        }
         for (const TelemetrySample& sample : samples) {
             Stream& stream = streams[sample.kind];
             if (stream.samples++ == 0) stream.firstUs = sample.receivedUs;

@@ -35,7 +35,8 @@ json portOf(const Context& ctx, const json& data) {
 
 }  // namespace
 
-bool emitLine(const json& value) { return writeOut(value.dump() + "\n"); }
+// A file or port name that is not UTF-8 is shown with replacement characters rather than ending the program.
+bool emitLine(const json& value) { return writeOut(value.dump(-1, ' ', false, json::error_handler_t::replace) + "\n"); }
 
 json resultObject(const Context& ctx, const json& data, const Status& status) {
     json result = {{"schema", kJsonSchemaVersion}, {"command", data.value("command", "")}, {"port", portOf(ctx, data)}};

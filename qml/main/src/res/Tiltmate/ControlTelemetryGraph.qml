@@ -66,7 +66,9 @@ Item {
             checked: true
             onCheckedChanged: {
                 if (!checked) {
-                    // Fixed from here on at what is shown now, until the user changes it.
+                    // Fixed from here on at what is shown now, until the user changes it. Each box
+                    // clamps to the other: the lower one is freed first, so the upper one takes any value.
+                    minBox.value = minBox.minimumValue
                     maxBox.value = Math.ceil(plot.shownMax)
                     minBox.value = Math.floor(plot.shownMin)
                 }

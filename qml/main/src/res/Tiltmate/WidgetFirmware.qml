@@ -173,10 +173,7 @@ Item {
         enabled: browseButton.enabled
         onClicked: {
             runtimeBackupController.upgradeWithoutBackup()
-            runtimeFirmwareController.updateFirm()
-            upgradeButton.enabled = false
-            path.enabled = false
-            browseButton.enabled = false
+            upgradeButton.clicked()
         }
     }
 
